@@ -13,7 +13,7 @@ namespace qingwu {
 // name. Texts are GBK; message texts and captions are the program's own constants in UTF-8.
 // The main window implements it; nothing in reading/ or shelf/ sees a widget.
 class MainWindowPort {
-public:
+  public:
     virtual ~MainWindowPort() = default;
 
     // Edit box.
