@@ -6,26 +6,26 @@ namespace qingwu {
 
 // Tables and fields of the two database files. Names are UTF-8, as the schema spells them.
 namespace table {
-inline constexpr std::string_view kSettings = "设置";      // db1.mdb: reader settings, one row
-inline constexpr std::string_view kShelf = "书签列表";     // db1.mdb: the bookshelf
-inline constexpr std::string_view kSites = "书库信息";     // sk.mdb: website profiles
+inline constexpr std::string_view kSettings = "设置";   // db1.mdb: reader settings, one row
+inline constexpr std::string_view kShelf = "书签列表";  // db1.mdb: the bookshelf
+inline constexpr std::string_view kSites = "书库信息";  // sk.mdb: website profiles
 }  // namespace table
 
 // 设置: two integer fields, addressed by position.
 namespace settings_pos {
-inline constexpr int kFontSize = 0;         // 字体大小
-inline constexpr int kBackgroundColour = 1; // 背景颜色
+inline constexpr int kFontSize = 0;          // 字体大小
+inline constexpr int kBackgroundColour = 1;  // 背景颜色
 }  // namespace settings_pos
 
 // 书签列表: seven text fields, addressed by position.
 namespace shelf_pos {
-inline constexpr int kBookTitle = 0;    // 书籍名称
-inline constexpr int kAuthor = 1;       // 作者
-inline constexpr int kBookId = 2;       // 书号
-inline constexpr int kBookmark = 3;     // 书签: title of the chapter last shown
-inline constexpr int kIdPrefix = 4;     // 书号前缀
-inline constexpr int kChapter = 5;      // 当前章节: 0-based row, decimal text
-inline constexpr int kSite = 6;         // 书库
+inline constexpr int kBookTitle = 0;  // 书籍名称
+inline constexpr int kAuthor = 1;     // 作者
+inline constexpr int kBookId = 2;     // 书号
+inline constexpr int kBookmark = 3;   // 书签: title of the chapter last shown
+inline constexpr int kIdPrefix = 4;   // 书号前缀
+inline constexpr int kChapter = 5;    // 当前章节: 0-based row, decimal text
+inline constexpr int kSite = 6;       // 书库
 }  // namespace shelf_pos
 
 // 书库信息: every field is text and is addressed by name.
@@ -59,7 +59,8 @@ inline constexpr std::string_view kSiteProfile = "Select * from 书库信息 whe
 inline constexpr std::string_view kShelfEntryOfBook =
     "select * from 书签列表 where 书籍名称 = ? and 书库 = ?";
 // Is a book of this title on the shelf, under any website (value: title).
-inline constexpr std::string_view kShelfEntriesWithTitle = "select * from 书签列表 where 书籍名称 = ?";
+inline constexpr std::string_view kShelfEntriesWithTitle =
+    "select * from 书签列表 where 书籍名称 = ?";
 // The shelf entry to reopen (values: title, website).
 inline constexpr std::string_view kShelfEntryToReopen =
     "SELECT * FROM 书签列表 where 书籍名称=? and 书库 = ?";

@@ -14,8 +14,12 @@ namespace {
 constexpr char16_t kDefaultUnicodeChar = u'?';
 constexpr char kDefaultByte = '?';
 
-bool IsLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
-bool IsTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFE); }
+bool IsLeadByte(unsigned char b) {
+    return b >= 0x81 && b <= 0xFE;
+}
+bool IsTrailByte(unsigned char b) {
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFE);
+}
 
 // The two code-page tables, built once from ICU's windows-936-2000 converter.
 //   single[b]          UTF-16 unit of a one-byte character (0x00..0x80, 0xFF)
@@ -63,8 +67,7 @@ CodePageTables BuildTables() {
     }
     ucnv_setToUCallBack(cnv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
     status = U_ZERO_ERROR;
-    ucnv_setFromUCallBack(cnv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                          &status);
+    ucnv_setFromUCallBack(cnv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
     status = U_ZERO_ERROR;
 
     for (int b : {0x80, 0xFF}) {
@@ -270,8 +273,12 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
     return out;
 }
 
-std::string GbkToUtf8(TextView gbk) { return Utf16ToUtf8(GbkToUtf16(gbk)); }
+std::string GbkToUtf8(TextView gbk) {
+    return Utf16ToUtf8(GbkToUtf16(gbk));
+}
 
-Text Utf8ToGbk(std::string_view utf8) { return Utf16ToGbk(Utf8ToUtf16(utf8)); }
+Text Utf8ToGbk(std::string_view utf8) {
+    return Utf16ToGbk(Utf8ToUtf16(utf8));
+}
 
 }  // namespace qingwu

@@ -12,7 +12,7 @@ namespace qingwu {
 // gives an empty value: a pattern that does not compile makes Execute return 0. An Execute that
 // runs past its 1-second budget ends with the matches found so far. Move-only.
 class RegexMatcher {
-public:
+  public:
     RegexMatcher();
     ~RegexMatcher();
     RegexMatcher(RegexMatcher&&) noexcept;
@@ -36,7 +36,7 @@ public:
     // Number of capture groups in the first match; 0 when nothing matched.
     int SubMatchCount() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

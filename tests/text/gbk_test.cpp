@@ -87,18 +87,21 @@ TEST(GbkRoundTrip, AnyBytesDecodeStablyAndKeepTheirLength) {
     const std::u16string once = GbkToUtf16(page);
     EXPECT_EQ(GbkToUtf16(Utf16ToGbk(once)), once);
     // Bad bytes at the start, the middle and the end never cut the rest of a page.
-    std::string text = "\x81" + std::string(500000, 'a') + "\xFF\x81\x20" +
-                       std::string(500000, 'b') + "\x81";
+    std::string text =
+        "\x81" + std::string(500000, 'a') + "\xFF\x81\x20" + std::string(500000, 'b') + "\x81";
     const std::u16string decoded = GbkToUtf16(text);
-    EXPECT_EQ(decoded.size(), 1 + 499999 + 1 + 1 + 500000 + 1);  // "\x81a" pairs up; "\x81\x20" is one "?"
+    EXPECT_EQ(decoded.size(),
+              1 + 499999 + 1 + 1 + 500000 + 1);  // "\x81a" pairs up; "\x81\x20" is one "?"
     EXPECT_EQ(decoded.back(), u'?');
 }
 
 TEST(Utf8, ConversionsThroughGbk) {
     EXPECT_EQ(GbkToUtf8("\xD6\xD0\xCE\xC4"), "中文");
     EXPECT_EQ(Utf8ToGbk("中文'x"), "\xD6\xD0\xCE\xC4'x");
-    EXPECT_EQ(Utf8ToGbk("\xC3"), "?");         // truncated sequence
-    EXPECT_EQ(Utf8ToGbk("a\xFF" "b"), "a?b");  // invalid byte
+    EXPECT_EQ(Utf8ToGbk("\xC3"), "?");  // truncated sequence
+    EXPECT_EQ(Utf8ToGbk("a\xFF"
+                        "b"),
+              "a?b");  // invalid byte
     EXPECT_EQ(Utf16ToUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
     EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x98\x80"), u"\U0001F600");
 }
