@@ -1,0 +1,184 @@
+#include "tests/demo/profile_patterns.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "store/tables.h"
+#include "text/gbk.h"
+
+#ifdef QINGWU_HAVE_REGEX_MATCHER
+#include "web/regex_matcher.h"
+#else
+#define PCRE2_CODE_UNIT_WIDTH 16
+#include <pcre2.h>
+#endif
+
+namespace qingwu::demo::testing {
+namespace {
+
+struct SqliteClose {
+    void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+struct SqliteFinalize {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The profile table with its nineteen fields in their fixed order, for as long as the schema
+// file of the store is not there.
+std::string FallbackSchema() {
+    using namespace site_field;
+    const std::string_view fields[] = {kName,
+                                       kSearchAddress,
+                                       kAuthorPattern,
+                                       kBookIdPattern,
+                                       kIdPrefixPattern,
+                                       kTitlePattern,
+                                       kTitleBefore,
+                                       kTitleAfter,
+                                       kChapterListTemplate,
+                                       kChapterPageTemplate,
+                                       kChapterPattern,
+                                       kChapterNumberBefore,
+                                       kChapterNumberAfter,
+                                       kChapterNameBefore,
+                                       kChapterNameAfter,
+                                       kHeadingBefore,
+                                       kHeadingAfter,
+                                       kContentBefore,
+                                       kContentAfter};
+    std::string sql = "CREATE TABLE " + std::string(table::kSites) + " (";
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        sql += (i == 0 ? "" : ", ") + std::string(fields[i]) + " TEXT";
+    }
+    return sql + ");";
+}
+
+bool Exec(sqlite3* db, const std::string& sql, std::string& error) {
+    char* message = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+        error = message != nullptr ? message : "sqlite3_exec failed";
+        sqlite3_free(message);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ProfileRows LoadDeliveredProfiles() {
+    ProfileRows result;
+    const std::filesystem::path dataDir = std::filesystem::path(QINGWU_SOURCE_DIR) / "data";
+    sqlite3* raw = nullptr;
+    if (sqlite3_open(":memory:", &raw) != SQLITE_OK) {
+        sqlite3_close(raw);
+        result.error = "cannot open an in-memory database";
+        return result;
+    }
+    const std::unique_ptr<sqlite3, SqliteClose> db(raw);
+    const std::filesystem::path schema = dataDir / "sk.schema.sql";
+    const std::string schemaSql =
+        std::filesystem::exists(schema) ? ReadFile(schema) : FallbackSchema();
+    if (!Exec(db.get(), schemaSql, result.error) ||
+        !Exec(db.get(), ReadFile(dataDir / "sk.rows.sql"), result.error)) {
+        return result;
+    }
+    sqlite3_stmt* rawStatement = nullptr;
+    const std::string select = "SELECT * FROM " + std::string(table::kSites);
+    if (sqlite3_prepare_v2(db.get(), select.c_str(), -1, &rawStatement, nullptr) != SQLITE_OK) {
+        result.error = sqlite3_errmsg(db.get());
+        return result;
+    }
+    const std::unique_ptr<sqlite3_stmt, SqliteFinalize> statement(rawStatement);
+    const int columns = sqlite3_column_count(statement.get());
+    for (int c = 0; c < columns; ++c) {
+        result.columns.emplace_back(sqlite3_column_name(statement.get(), c));
+    }
+    while (sqlite3_step(statement.get()) == SQLITE_ROW) {
+        std::map<std::string, Text> row;
+        for (int c = 0; c < columns; ++c) {
+            const auto* text =
+                reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), c));
+            row[result.columns[c]] = Utf8ToGbk(text != nullptr ? text : "");
+        }
+        result.rows.push_back(std::move(row));
+    }
+    return result;
+}
+
+#ifdef QINGWU_HAVE_REGEX_MATCHER
+
+std::vector<std::vector<Text>> MatchGroups(const Text& pattern, const Text& page) {
+    std::vector<std::vector<Text>> matches;
+    RegexMatcher matcher;
+    if (!matcher.Create(pattern, true, false, true)) {
+        return matches;
+    }
+    const int count = matcher.Execute(page);
+    const int groups = matcher.SubMatchCount();
+    for (int m = 1; m <= count; ++m) {
+        std::vector<Text> values;
+        for (int g = 1; g <= groups; ++g) {
+            values.push_back(matcher.SubMatchText(m, g));
+        }
+        matches.push_back(std::move(values));
+    }
+    return matches;
+}
+
+#else
+
+// Until the reader's matcher exists: PCRE2 on the decoded page with ignore-case and a plain
+// global loop. The delivered patterns use only classes, escapes and groups, on which every
+// ECMAScript-like engine agrees.
+std::vector<std::vector<Text>> MatchGroups(const Text& pattern, const Text& page) {
+    std::vector<std::vector<Text>> matches;
+    const std::u16string pattern16 = GbkToUtf16(pattern);
+    const std::u16string page16 = GbkToUtf16(page);
+    int errorCode = 0;
+    PCRE2_SIZE errorOffset = 0;
+    const std::unique_ptr<pcre2_code, decltype(&pcre2_code_free)> code(
+        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern16.data()), pattern16.size(),
+                      PCRE2_UTF | PCRE2_CASELESS, &errorCode, &errorOffset, nullptr),
+        &pcre2_code_free);
+    if (!code) {
+        return matches;
+    }
+    const std::unique_ptr<pcre2_match_data, decltype(&pcre2_match_data_free)> data(
+        pcre2_match_data_create_from_pattern(code.get(), nullptr), &pcre2_match_data_free);
+    uint32_t groups = 0;
+    pcre2_pattern_info(code.get(), PCRE2_INFO_CAPTURECOUNT, &groups);
+    PCRE2_SIZE offset = 0;
+    while (offset <= page16.size()) {
+        const int rc = pcre2_match(code.get(), reinterpret_cast<PCRE2_SPTR>(page16.data()),
+                                   page16.size(), offset, 0, data.get(), nullptr);
+        if (rc < 0) {
+            break;
+        }
+        const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data.get());
+        std::vector<Text> values;
+        for (uint32_t g = 1; g <= groups; ++g) {
+            if (ovector[2 * g] == PCRE2_UNSET) {
+                values.emplace_back();
+            } else {
+                values.push_back(Utf16ToGbk(std::u16string_view(page16).substr(
+                    ovector[2 * g], ovector[2 * g + 1] - ovector[2 * g])));
+            }
+        }
+        matches.push_back(std::move(values));
+        offset = ovector[1] > ovector[0] ? ovector[1] : ovector[1] + 1;
+    }
+    return matches;
+}
+
+#endif
+
+}  // namespace qingwu::demo::testing
