@@ -32,36 +32,6 @@ std::string ReadFile(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The profile table with its nineteen fields in their fixed order, for as long as the schema
-// file of the store is not there.
-std::string FallbackSchema() {
-    using namespace site_field;
-    const std::string_view fields[] = {kName,
-                                       kSearchAddress,
-                                       kAuthorPattern,
-                                       kBookIdPattern,
-                                       kIdPrefixPattern,
-                                       kTitlePattern,
-                                       kTitleBefore,
-                                       kTitleAfter,
-                                       kChapterListTemplate,
-                                       kChapterPageTemplate,
-                                       kChapterPattern,
-                                       kChapterNumberBefore,
-                                       kChapterNumberAfter,
-                                       kChapterNameBefore,
-                                       kChapterNameAfter,
-                                       kHeadingBefore,
-                                       kHeadingAfter,
-                                       kContentBefore,
-                                       kContentAfter};
-    std::string sql = "CREATE TABLE " + std::string(table::kSites) + " (";
-    for (std::size_t i = 0; i < std::size(fields); ++i) {
-        sql += (i == 0 ? "" : ", ") + std::string(fields[i]) + " TEXT";
-    }
-    return sql + ");";
-}
-
 bool Exec(sqlite3* db, const std::string& sql, std::string& error) {
     char* message = nullptr;
     if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
@@ -84,10 +54,7 @@ ProfileRows LoadDeliveredProfiles() {
         return result;
     }
     const std::unique_ptr<sqlite3, SqliteClose> db(raw);
-    const std::filesystem::path schema = dataDir / "sk.schema.sql";
-    const std::string schemaSql =
-        std::filesystem::exists(schema) ? ReadFile(schema) : FallbackSchema();
-    if (!Exec(db.get(), schemaSql, result.error) ||
+    if (!Exec(db.get(), ReadFile(dataDir / "sk.schema.sql"), result.error) ||
         !Exec(db.get(), ReadFile(dataDir / "sk.rows.sql"), result.error)) {
         return result;
     }

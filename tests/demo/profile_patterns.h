@@ -9,8 +9,8 @@
 namespace qingwu::demo::testing {
 
 // The delivered profile rows (data/sk.rows.sql) loaded into an in-memory SQLite database made
-// from data/sk.schema.sql (or, while that file does not exist, a table of the nineteen fields).
-// Each row maps field name (UTF-8) → value in GBK, as the reader receives it.
+// from data/sk.schema.sql. Each row maps field name (UTF-8) → value in GBK, as the reader
+// receives it.
 struct ProfileRows {
     std::string error;  // empty on success
     std::vector<std::string> columns;
