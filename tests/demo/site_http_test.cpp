@@ -14,6 +14,7 @@
 #include "tests/demo/profile_patterns.h"
 #include "tests/demo/raw_http_client.h"
 #include "text/gbk.h"
+#include "web/fetch_page.h"
 #include "web/text_between.h"
 
 namespace qingwu::demo::testing {
@@ -182,6 +183,29 @@ TEST_F(DemoSiteTest, ChapterPageHoldsTitleAndTextBetweenTheMarkers) {
         }
         EXPECT_EQ(content.substr(content.size() - 7), "<br />\n") << "text ends with its last line";
     }
+}
+
+TEST_F(DemoSiteTest, TheReadersFetcherGetsSearchListAndChapter) {
+    const Text origin = "http://127.0.0.1:" + std::to_string(Port());
+    const Text search = origin + PathOf(Field("书库网站搜索页地址"));
+    const Text found =
+        FetchPage(search, Text("POST"), std::nullopt, {}, "searchclass=1&searchkey=" + Gbk("唐诗"));
+    EXPECT_EQ(FirstGroups("书名正则", found), std::vector<Text>{Gbk("唐诗三百首")});
+    // A title long enough that the body passes the size where HTTP clients start to announce
+    // it with "Expect: 100-continue".
+    const Text longKey(3000, 'x');
+    const Text none =
+        FetchPage(search, Text("POST"), std::nullopt, {}, "searchclass=1&searchkey=" + longKey);
+    EXPECT_NE(none.find(Gbk("没有找到相关书籍")), Text::npos);
+
+    const Text list =
+        FetchPage(origin + PathOf(FillTemplate(Field("网址章节列表页"), "1001", "1")));
+    const auto chapters = MatchGroups(Field("书库列出全部章节正则"), list);
+    ASSERT_EQ(chapters.size(), ExpectedFixtureBooks()[0].chapterNames.size());
+    const Text page = FetchPage(
+        origin + PathOf(FillTemplate(Field("网址章节内容页"), "1001", "1")) + chapters[1][0]);
+    EXPECT_EQ(TextBetween(page, Field("小说标题前过滤文本"), Field("小说标题后过滤文本")),
+              Gbk("《静夜思》 李白"));
 }
 
 TEST_F(DemoSiteTest, UnknownAddressesGetTheNotFoundPage) {
