@@ -1,1 +1,0 @@
-// placeholder so the support library is never empty
