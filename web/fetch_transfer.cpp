@@ -19,9 +19,6 @@ using Clock = std::chrono::steady_clock;
 // unserviced while a page arrives.
 constexpr std::chrono::milliseconds kRoundWait{20};
 
-// Receive buffer of libcurl; larger than its 16 KiB default so a big page takes fewer rounds.
-constexpr long kBufferSize = 256 * 1024;
-
 struct EasyDeleter {
     void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
 };
@@ -183,7 +180,6 @@ bool FetchTransfer::Impl::SetCallOptions(const std::optional<Text>& proxy) {
     if (limits.caFile) {
         ok &= Set(CURLOPT_CAINFO, limits.caFile->c_str());
     }
-    ok &= Set(CURLOPT_BUFFERSIZE, kBufferSize);
     ok &= Set(CURLOPT_WRITEFUNCTION, &WriteBody);
     ok &= Set(CURLOPT_WRITEDATA, static_cast<void*>(&state));
     ok &= Set(CURLOPT_HEADERFUNCTION, &WriteHeader);

@@ -100,6 +100,29 @@ TEST_F(FetchFaults, StallBeyondTheReceiveTimeoutEndsWithWhatArrived) {
     }
 }
 
+TEST_F(FetchFaults, SendTimeoutEndsAnUploadNobodyReads) {
+    CurrentFetchLimits().sendTimeout = 300ms;
+    // The system completes the connection, but nobody ever accepts or reads it: once the socket
+    // buffers are full the body stops moving.
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(fd, 1), 0);
+    ASSERT_EQ(getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+
+    const auto start = Clock::now();
+    EXPECT_EQ(FetchPage(url, "POST", std::nullopt, {}, std::string(64u << 20, 'x')), "");
+    const auto elapsed = Clock::now() - start;
+    close(fd);
+    EXPECT_GE(elapsed, 300ms);
+    EXPECT_LT(elapsed, 10s);  // the receive time-out (18 s) did not come into it
+}
+
 TEST_F(FetchFaults, TheReceiveTimeoutCountsPerReadNotForTheWholeBody) {
     ShortenIdleTimeouts(400ms);
     // Eight pieces 100 ms apart: the body takes about twice the time-out, yet no wait is long.
