@@ -6,11 +6,11 @@
 #include <optional>
 #include <utility>
 
-#include "store/record_snapshot.h"
-#include "store/sqlite_handles.h"
-#include "store/transaction.h"
+#include "store/record_set_state.h"
 #include "store/updatable_statement.h"
 #include "text/gbk.h"
+
+// Connections, opening record sets and reading them.
 
 namespace qingwu {
 
@@ -26,11 +26,6 @@ using store_detail::ValueKind;
 
 // How long a statement waits for a file another process holds locked before it gives up.
 constexpr int kBusyTimeoutMs = 2000;
-
-struct DatabaseConnection::Impl {
-    DbHandle db;
-    StoreErrorSink sink;
-};
 
 DatabaseConnection::DatabaseConnection() : impl_(std::make_unique<Impl>()) {}
 DatabaseConnection::~DatabaseConnection() = default;
@@ -48,47 +43,12 @@ const StoreErrorSink& DatabaseConnection::ErrorSink() const {
     return impl_->sink;
 }
 
-struct RecordSet::Impl {
-    DatabaseConnection* connection = nullptr;
-    bool open = false;
-    // What the set was opened from, so that WholeTable can read it again.
-    std::string source;
-    RecordSource kind = RecordSource::SqlStatement;
-    std::vector<Text> values;
-    // The table saved changes go to; empty for a set whose records are not rows of one table.
-    std::string table;
-    std::vector<Column> columns;
-    std::vector<Record> records;
-    std::size_t live = 0;     // records not deleted
-    std::size_t current = 0;  // records.size() when there is no current record
-    std::vector<std::optional<FieldValue>> pending;  // one slot per column
-    bool hasPending = false;
-
-    // Forgets everything but the connection.
-    void Reset() {
-        DatabaseConnection* keep = connection;
-        *this = Impl{};
-        connection = keep;
-    }
-    void ClearPending() {
-        pending.assign(columns.size(), std::nullopt);
-        hasPending = false;
-    }
-};
-
-// The record operations are free functions; this gives them the set's state.
-struct RecordSetAccess {
-    using State = RecordSet::Impl;
-    static State& Of(RecordSet& set) { return *set.impl_; }
-    static const State& Of(const RecordSet& set) { return *set.impl_; }
-};
-
 RecordSet::RecordSet() : impl_(std::make_unique<Impl>()) {}
 RecordSet::~RecordSet() = default;
 
-namespace {
+namespace store_detail {
 
-using State = RecordSetAccess::State;
+namespace {
 
 // Message for a statement on a connection whose file could not be opened: SQLite's own wording
 // for that case.
@@ -105,10 +65,6 @@ void Report(const DatabaseConnection& connection, const std::string& utf8Message
     }
 }
 
-sqlite3* DbOf(const State& s) {
-    return s.connection != nullptr ? s.connection->Handle() : nullptr;
-}
-
 // Binds values (GBK) to the placeholders of stmt in order; false when the numbers differ.
 bool BindValues(sqlite3_stmt* stmt, const std::vector<Text>& values) {
     if (sqlite3_bind_parameter_count(stmt) != static_cast<int>(values.size())) {
@@ -122,15 +78,6 @@ bool BindValues(sqlite3_stmt* stmt, const std::vector<Text>& values) {
         }
     }
     return true;
-}
-
-bool BindField(sqlite3_stmt* stmt, int index, const FieldValue& value) {
-    if (value.kind == ValueKind::Integer) {
-        return sqlite3_bind_int64(stmt, index, value.integer) == SQLITE_OK;
-    }
-    const std::string utf8 = GbkToUtf8(value.text);
-    return sqlite3_bind_text(stmt, index, utf8.data(), static_cast<int>(utf8.size()),
-                             SQLITE_TRANSIENT) == SQLITE_OK;
 }
 
 bool SameColumnNames(sqlite3_stmt* shifted, sqlite3_stmt* original) {
@@ -190,7 +137,8 @@ std::optional<std::pair<StmtHandle, std::string>> RowidForm(sqlite3* db, sqlite3
     return std::make_pair(std::move(shifted.stmt), table);
 }
 
-// Discards what s held and fills it from source; see OpenRecordSet.
+}  // namespace
+
 bool Fill(State& s, std::string_view source, RecordSource kind, const std::vector<Text>& values) {
     s.Reset();
     if (source.empty() || s.connection == nullptr) {
@@ -279,8 +227,6 @@ const Record* CurrentRecord(const State& s) {
     return CurrentRecord(const_cast<State&>(s));
 }
 
-// The position of field among the set's columns; -1 when there is none. Names compare as SQLite
-// compares identifiers (ASCII letters without regard to case).
 int FieldIndex(const State& s, FieldRef field) {
     const int count = static_cast<int>(s.columns.size());
     if (const int* position = std::get_if<int>(&field)) {
@@ -295,6 +241,19 @@ int FieldIndex(const State& s, FieldRef field) {
     return -1;
 }
 
+sqlite3* DbOf(const State& s) {
+    return s.connection != nullptr ? s.connection->Handle() : nullptr;
+}
+
+}  // namespace store_detail
+
+using store_detail::CurrentRecord;
+using store_detail::FieldIndex;
+using store_detail::Fill;
+using store_detail::State;
+
+namespace {
+
 const FieldValue* VisibleValue(const State& s, FieldRef field) {
     const Record* record = CurrentRecord(s);
     const int i = record != nullptr ? FieldIndex(s, field) : -1;
@@ -305,108 +264,6 @@ const FieldValue* VisibleValue(const State& s, FieldRef field) {
         return &*s.pending[i];
     }
     return &record->values[i];
-}
-
-std::string ColumnList(const State& s) {
-    std::string list;
-    for (const Column& column : s.columns) {
-        if (!list.empty()) {
-            list.append(", ");
-        }
-        list.append(QuoteIdentifier(column.origin));
-    }
-    return list;
-}
-
-// Reads the stored row of record back into it, so that the snapshot holds what the table holds
-// (SQLite may have converted a value to the column's type). False when the row is gone.
-bool Reread(const State& s, sqlite3* db, Record& record) {
-    const std::string text =
-        "select " + ColumnList(s) + " from " + QuoteIdentifier(s.table) + " where rowid = ?";
-    Prepared select = Prepare(db, text);
-    if (select.rc != SQLITE_OK || select.stmt == nullptr) {
-        return false;
-    }
-    sqlite3_stmt* stmt = select.stmt.get();
-    sqlite3_bind_int64(stmt, 1, record.rowid);
-    if (sqlite3_step(stmt) != SQLITE_ROW) {
-        return false;
-    }
-    for (std::size_t i = 0; i < s.columns.size(); ++i) {
-        record.values[i] = store_detail::ReadValue(stmt, static_cast<int>(i));
-    }
-    return true;
-}
-
-// Writes the pending changes of the current record to its row (or inserts the new record);
-// false, with the set unchanged, when the store refuses.
-bool Save(State& s) {
-    Record* record = CurrentRecord(s);
-    sqlite3* db = DbOf(s);
-    if (record == nullptr || s.table.empty() || db == nullptr ||
-        (!record->isNew && !s.hasPending)) {
-        return false;
-    }
-    std::vector<int> changed;
-    for (std::size_t i = 0; i < s.pending.size(); ++i) {
-        if (s.pending[i].has_value()) {
-            changed.push_back(static_cast<int>(i));
-        }
-    }
-    std::string text;
-    const std::string table = QuoteIdentifier(s.table);
-    if (record->isNew) {
-        if (changed.empty()) {
-            text = "insert into " + table + " default values";
-        } else {
-            std::string names;
-            std::string marks;
-            for (const int i : changed) {
-                names.append(names.empty() ? "" : ", ")
-                    .append(QuoteIdentifier(s.columns[i].origin));
-                marks.append(marks.empty() ? "?" : ", ?");
-            }
-            text = "insert into " + table + " (" + names + ") values (" + marks + ")";
-        }
-    } else {
-        std::string assignments;
-        for (const int i : changed) {
-            assignments.append(assignments.empty() ? "" : ", ")
-                .append(QuoteIdentifier(s.columns[i].origin))
-                .append(" = ?");
-        }
-        text = "update " + table + " set " + assignments + " where rowid = ?";
-    }
-    Prepared statement = Prepare(db, text);
-    if (statement.rc != SQLITE_OK || statement.stmt == nullptr) {
-        return false;
-    }
-    sqlite3_stmt* stmt = statement.stmt.get();
-    int index = 1;
-    for (const int i : changed) {
-        if (!BindField(stmt, index++, *s.pending[i])) {
-            return false;
-        }
-    }
-    if (!record->isNew && sqlite3_bind_int64(stmt, index, record->rowid) != SQLITE_OK) {
-        return false;
-    }
-    if (!store_detail::RunToEnd(stmt)) {
-        return false;
-    }
-    if (record->isNew) {
-        record->rowid = sqlite3_last_insert_rowid(db);
-        record->hasRowid = true;
-        record->isNew = false;
-    }
-    if (!Reread(s, db, *record)) {
-        // Another connection removed the row meanwhile: keep what was written.
-        for (const int i : changed) {
-            record->values[i] = *s.pending[i];
-        }
-    }
-    s.ClearPending();
-    return true;
 }
 
 }  // namespace
@@ -462,130 +319,6 @@ Text ReadText(const RecordSet& recordSet, FieldRef field) {
 long long ReadInteger(const RecordSet& recordSet, FieldRef field) {
     const FieldValue* value = VisibleValue(RecordSetAccess::Of(recordSet), field);
     return (value != nullptr && value->kind == ValueKind::Integer) ? value->integer : 0;
-}
-
-void WriteText(RecordSet& recordSet, FieldRef field, const Text& value) {
-    State& s = RecordSetAccess::Of(recordSet);
-    const int i = CurrentRecord(s) != nullptr && !s.table.empty() ? FieldIndex(s, field) : -1;
-    if (i < 0) {
-        return;
-    }
-    s.pending[i] = FieldValue{ValueKind::Text, 0, value};
-    s.hasPending = true;
-}
-
-void WriteInteger(RecordSet& recordSet, FieldRef field, long long value) {
-    State& s = RecordSetAccess::Of(recordSet);
-    const Record* record = CurrentRecord(s);
-    const int i = record != nullptr && !s.table.empty() ? FieldIndex(s, field) : -1;
-    if (i < 0 || !store_detail::AcceptsInteger(s.columns[i], record->values[i])) {
-        return;
-    }
-    s.pending[i] = FieldValue{ValueKind::Integer, value, std::to_string(value)};
-    s.hasPending = true;
-}
-
-void AddRecord(RecordSet& recordSet) {
-    State& s = RecordSetAccess::Of(recordSet);
-    if (!s.open || s.kind != RecordSource::TableName || s.table.empty()) {
-        return;
-    }
-    // Like moving away from a record, starting a new one stores the changes of the current one.
-    if (s.hasPending) {
-        Save(s);
-    }
-    Record record;
-    record.isNew = true;
-    record.values.resize(s.columns.size());
-    s.records.push_back(std::move(record));
-    s.current = s.records.size() - 1;
-    ++s.live;
-    s.ClearPending();
-}
-
-void SaveRecord(RecordSet& recordSet) {
-    Save(RecordSetAccess::Of(recordSet));
-}
-
-bool DeleteRecords(RecordSet& recordSet, DeleteScope scope) {
-    State& s = RecordSetAccess::Of(recordSet);
-    sqlite3* db = DbOf(s);
-    if (db == nullptr || !s.open) {
-        return false;
-    }
-    if (scope == DeleteScope::WholeTable) {
-        if (s.kind != RecordSource::TableName) {
-            return false;
-        }
-        Prepared remove = Prepare(db, "delete from " + QuoteIdentifier(s.source));
-        if (remove.rc != SQLITE_OK || remove.stmt == nullptr ||
-            !store_detail::RunToEnd(remove.stmt.get())) {
-            return false;
-        }
-        const std::string source = s.source;
-        Fill(s, source, RecordSource::TableName, {});
-        return s.open && s.live == 0;
-    }
-    Record* record = CurrentRecord(s);
-    if (record == nullptr || s.table.empty()) {
-        return false;
-    }
-    // A new record never stored needs no statement: it is only dropped from the snapshot.
-    if (!record->isNew) {
-        Prepared remove =
-            Prepare(db, "delete from " + QuoteIdentifier(s.table) + " where rowid = ?");
-        if (remove.rc != SQLITE_OK || remove.stmt == nullptr ||
-            sqlite3_bind_int64(remove.stmt.get(), 1, record->rowid) != SQLITE_OK ||
-            !store_detail::RunToEnd(remove.stmt.get())) {
-            return false;
-        }
-    }
-    record->deleted = true;
-    --s.live;
-    s.ClearPending();
-    return true;
-}
-
-void MoveNext(RecordSet& recordSet) {
-    State& s = RecordSetAccess::Of(recordSet);
-    if (!s.open || s.current >= s.records.size()) {
-        return;
-    }
-    // Moving away from a record stores its pending changes rather than losing them.
-    if (s.hasPending) {
-        Save(s);
-    }
-    ++s.current;
-    s.ClearPending();
-}
-
-void InTransaction(RecordSet& recordSet, const std::function<void()>& fn) {
-    State& s = RecordSetAccess::Of(recordSet);
-    sqlite3* db = DbOf(s);
-    // Without an open file fn's statements fail on their own (and say so); inside a transaction
-    // already running, fn simply becomes part of it.
-    if (db == nullptr || sqlite3_get_autocommit(db) == 0) {
-        fn();
-        return;
-    }
-    store_detail::Transaction transaction(db);
-    if (!transaction.Active()) {
-        fn();  // the file is locked: fn's writes fail one by one, each on its own
-        return;
-    }
-    // Rolled-back work must not linger in the snapshot either: the set goes back to what it held.
-    struct Restore {
-        State& s;
-        State before;
-        bool keep = false;
-        ~Restore() {
-            if (!keep) {
-                s = std::move(before);
-            }
-        }
-    } restore{s, s};
-    fn();
-    restore.keep = transaction.Commit();
 }
 
 }  // namespace qingwu
