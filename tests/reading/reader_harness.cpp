@@ -9,6 +9,7 @@
 
 #include "app/report_list.h"
 #include "app/title_box.h"
+#include "app/toolbar.h"
 #include "text/gbk.h"
 
 namespace qingwu::test {
@@ -55,6 +56,22 @@ void ReaderHarness::ClickRow(ReportList* list, int row) {
 
 void ReaderHarness::OpenFirstResult() {
     QTest::mouseClick(window_->按钮确定, Qt::LeftButton);
+}
+
+void ReaderHarness::OpenBook(int chapters, const std::string& titleUtf8,
+                             const std::string& authorUtf8, const std::string& id,
+                             const std::string& prefix) {
+    site_.AddBook(id, prefix, chapters);
+    site_.SetSearchResults({authorUtf8}, {id}, {prefix}, {titleUtf8});
+    if (!window_) {
+        Start();
+    }
+    Search(titleUtf8);
+    OpenFirstResult();
+}
+
+void ReaderHarness::ClickToolbar(int item) {
+    QTest::mouseClick(window_->工具条1->ItemWidget(item), Qt::LeftButton);
 }
 
 std::string ReaderHarness::PageFile() const {

@@ -38,6 +38,13 @@ class ReaderHarness {
     void ClickRow(ReportList* list, int row);
     // Opens the first search result with the "确定" button.
     void OpenFirstResult();
+    // Puts a book with the given number of chapters on the site, searches its title and opens
+    // it from the results: chapter 0 is then shown.
+    void OpenBook(int chapters, const std::string& titleUtf8 = "测试书",
+                  const std::string& authorUtf8 = "作者", const std::string& id = "11",
+                  const std::string& prefix = "1");
+    // Clicks a toolbar item (0 shelf, 2 add, 4 previous, 6 next, 8 settings).
+    void ClickToolbar(int item);
 
     // The bytes of data/1.html; empty when it does not exist.
     std::string PageFile() const;
