@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -163,7 +162,11 @@ void MainWindow::CreateControls() {
     按钮确定 = button(分组框搜索, cn::按钮确定, "确定", 40, 200, 72, 32);
     按钮取消 = button(分组框搜索, cn::按钮取消, "取消", 152, 200, 72, 32);
 
-    // The panels lie over the reading area; the page list is never shown.
+    // The panels lie over the reading area and cover what is beneath them; the page list is
+    // never shown.
+    for (QGroupBox* panel : {分组框我的书架, 分组框设置, 分组框搜索}) {
+        panel->setAutoFillBackground(true);
+    }
     分组框我的书架->raise();
     for (QWidget* hidden :
          {static_cast<QWidget*>(分组框我的书架), static_cast<QWidget*>(分组框设置),

@@ -5,7 +5,6 @@
 #include <QCursor>
 #include <QLineEdit>
 #include <algorithm>
-#include <climits>
 
 #include "app/message_presenter.h"
 #include "app/page_view.h"
