@@ -238,6 +238,9 @@ void MainWindow::ShowCentred() {
     // move() places a window's frame, so the outer size centres it.
     move(area.center() - QPoint(kOuterWidth / 2, kOuterHeight / 2));
     show();
+    // The shown window becomes the active one (its first activation loads the shelf list), also
+    // where no window manager activates new windows.
+    activateWindow();
 }
 
 void MainWindow::LayoutMainWindow() {

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QTextDocument>
 
+#include "app/inert_images.h"
 #include "app/qt_text.h"
 
 namespace qingwu {
@@ -22,10 +23,14 @@ class TextOnlyDocument : public QTextDocument {
 
 PageView::PageView(QWidget* parent) : QTextBrowser(parent) {
     setDocument(new TextOnlyDocument(this));
+    MakeImagesInert(*document());
     setOpenLinks(false);
     setOpenExternalLinks(false);
     setUndoRedoEnabled(false);
     setSearchPaths({});
+    // The vertical bar is always there, as in the system's web view. A bar that came and went
+    // with the page's length would change the text width and lay every long chapter out twice.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
 QVariant PageView::loadResource(int /*type*/, const QUrl& /*name*/) {

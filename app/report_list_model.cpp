@@ -22,7 +22,7 @@ QVariant ReportListModel::data(const QModelIndex& index, int role) const {
     const Column& column = columns_[static_cast<std::size_t>(index.column())];
     switch (role) {
         case Qt::DisplayRole:
-            return ToQString(column.cells[static_cast<std::size_t>(index.row())]);
+            return ToQString(Cell(index.row(), index.column()));
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(column.alignment | Qt::AlignVCenter);
         default:
@@ -54,8 +54,8 @@ Qt::ItemFlags ReportListModel::flags(const QModelIndex& index) const {
 void ReportListModel::AddColumn(const QString& caption, Qt::Alignment alignment) {
     const int at = static_cast<int>(columns_.size());
     beginInsertColumns({}, at, at);
-    columns_.push_back(
-        Column{caption, alignment, std::vector<Text>(static_cast<std::size_t>(rows_))});
+    // The existing rows' cells in the new column are empty: none is stored until one is set.
+    columns_.push_back(Column{caption, alignment, {}});
     endInsertColumns();
 }
 
@@ -79,9 +79,14 @@ int ReportListModel::InsertRow(int row, const Text& column0) {
     }
     const int at = (row < 0 || row > rows_) ? rows_ : row;
     beginInsertRows({}, at, at);
-    for (std::size_t c = 0; c < columns_.size(); ++c) {
+    // Every row has its column-0 text, so column 0 holds a cell per row. The other columns
+    // store cells only up to their last set one; the cells after the new row move down.
+    columns_[0].cells.insert(columns_[0].cells.begin() + at, column0);
+    for (std::size_t c = 1; c < columns_.size(); ++c) {
         std::vector<Text>& cells = columns_[c].cells;
-        cells.insert(cells.begin() + at, c == 0 ? column0 : Text());
+        if (static_cast<std::size_t>(at) < cells.size()) {
+            cells.insert(cells.begin() + at, Text());
+        }
     }
     ++rows_;
     endInsertRows();
@@ -96,9 +101,7 @@ void ReportListModel::AppendRows(const std::vector<Text>& column0) {
     const int count = static_cast<int>(column0.size());
     beginInsertRows({}, first, first + count - 1);
     columns_[0].cells.insert(columns_[0].cells.end(), column0.begin(), column0.end());
-    for (std::size_t c = 1; c < columns_.size(); ++c) {
-        columns_[c].cells.resize(columns_[c].cells.size() + column0.size());
-    }
+    // The new rows' cells in the other columns are empty and not stored.
     rows_ += count;
     endInsertRows();
 }
@@ -107,7 +110,11 @@ void ReportListModel::SetCell(int row, int column, const Text& text) {
     if (row < 0 || row >= rows_ || column < 0 || column >= static_cast<int>(columns_.size())) {
         return;
     }
-    columns_[static_cast<std::size_t>(column)].cells[static_cast<std::size_t>(row)] = text;
+    std::vector<Text>& cells = columns_[static_cast<std::size_t>(column)].cells;
+    if (cells.size() <= static_cast<std::size_t>(row)) {
+        cells.resize(static_cast<std::size_t>(row) + 1);
+    }
+    cells[static_cast<std::size_t>(row)] = text;
     const QModelIndex at = index(row, column);
     emit dataChanged(at, at, {Qt::DisplayRole});
 }
@@ -117,7 +124,9 @@ const Text& ReportListModel::Cell(int row, int column) const {
     if (row < 0 || row >= rows_ || column < 0 || column >= static_cast<int>(columns_.size())) {
         return kNone;
     }
-    return columns_[static_cast<std::size_t>(column)].cells[static_cast<std::size_t>(row)];
+    const std::vector<Text>& cells = columns_[static_cast<std::size_t>(column)].cells;
+    return static_cast<std::size_t>(row) < cells.size() ? cells[static_cast<std::size_t>(row)]
+                                                        : kNone;
 }
 
 }  // namespace qingwu

@@ -42,7 +42,10 @@ class ReportListModel : public QAbstractTableModel {
     struct Column {
         QString caption;
         Qt::Alignment alignment;
-        std::vector<Text> cells;  // one per row
+        // Column 0: one cell per row. Other columns: the cells from row 0 up to the last one
+        // ever set; the rows after it are empty. A column added to a long list (the hidden
+        // page list gains columns with every book opened) costs nothing until it is written.
+        std::vector<Text> cells;
     };
 
     std::vector<Column> columns_;

@@ -162,7 +162,8 @@ void WindowPort::ShowPageFile(const std::string& path) {
 }
 
 void WindowPort::RepaintView() {
-    view_.repaint();
+    // Marks the view for repainting; the paint itself comes with the next processed events.
+    view_.update();
 }
 
 void WindowPort::FocusView() {

@@ -19,6 +19,7 @@ class KeyFilterTest : public ::testing::Test {
         child->setFocusPolicy(Qt::StrongFocus);
         top.resize(100, 100);
         top.show();
+        top.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&top));
         child->setFocus();
         InstallChapterKeyHook(filter);
