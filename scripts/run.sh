@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the reader and the demo site, starts the demo site on
 # 127.0.0.1:18080 and then the reader. With a display the reader opens on it; without one it runs
-# under Xvfb and a screenshot of its window is saved to build/screenshots/reader.png.
+# under Xvfb: a screenshot of its window is saved to build/screenshots/reader.png, and pictures of
+# a walk along the reader's road on the demo site (search "唐诗", open, read, shelve) beside it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 bash scripts/install-deps.sh
 build=${QINGWU_BUILD_DIR:-build}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)" --target qingwu-reader qingwu-demo-site qingwu_data
+cmake --build "$build" -j"$(nproc)" --target qingwu-reader qingwu-demo-site qingwu_data road_screenshots
 run_dir="$root/$build/run"
 
 demo_pid=""
@@ -34,4 +35,5 @@ else
     echo "run: no display; running the reader under Xvfb"
     bash scripts/screenshot.sh "$build/screenshots/reader.png" 4 "$run_dir/qingwu-reader"
     echo "run: screenshot saved to $build/screenshots/reader.png"
+    "$build/tests/reading/road_screenshots" "$build/screenshots" "唐诗"
 fi
