@@ -299,13 +299,16 @@ class Translator {
         NotQuantifiable();
     }
 
+    // Written as a group of its own: PCRE2 lets a reference to a group that took no part match
+    // the empty text (MATCH_UNSET_BACKREF) only when the reference itself is not repeated, so
+    // \1+ or \1{2} would otherwise fail where the dialect matches the empty text.
     void BackReference(int n) {
-        Emit(u"\\g{");
+        Emit(u"(?:\\g{");
         if (n >= 10) {
             out_.push_back(static_cast<char16_t>(u'0' + n / 10));
         }
         out_.push_back(static_cast<char16_t>(u'0' + n % 10));
-        Emit(u"}");
+        Emit(u"})");
     }
 
     // Reads an octal escape of up to three digits starting at i_ (a leading digit above 3 allows

@@ -1,6 +1,8 @@
 #include "web/text_between.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 namespace qingwu {
 namespace {
@@ -55,6 +57,28 @@ std::size_t NextByteOccurrence(TextView text, TextView sought, std::size_t from,
     return TextView::npos;
 }
 
+// From boundary (a character start) to the first character start at or after p. Eight bytes
+// that are all below 0x80 are eight characters, and eight bytes that are all 0x80 or above are
+// four two-byte characters, so both are passed in one step; the rest goes character by
+// character.
+std::size_t AdvanceBoundary(TextView text, std::size_t boundary, std::size_t p) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    while (boundary + 8 <= p) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + boundary, sizeof word);
+        const std::uint64_t high = word & kHighBits;
+        if (high == 0 || high == kHighBits) {
+            boundary += 8;
+        } else {
+            boundary += BeginsTwoByteCharacter(static_cast<unsigned char>(text[boundary])) ? 2 : 1;
+        }
+    }
+    while (boundary < p) {
+        boundary += BeginsTwoByteCharacter(static_cast<unsigned char>(text[boundary])) ? 2 : 1;
+    }
+    return boundary;
+}
+
 }  // namespace
 
 int Find(TextView text, TextView sought, int start, bool ignoreCase) {
@@ -76,9 +100,7 @@ int Find(TextView text, TextView sought, int start, bool ignoreCase) {
         if (p == TextView::npos) {
             return -1;
         }
-        while (boundary < p) {
-            boundary += BeginsTwoByteCharacter(static_cast<unsigned char>(text[boundary])) ? 2 : 1;
-        }
+        boundary = AdvanceBoundary(text, boundary, p);
         if (boundary == p) {
             if (BeginsTwoByteCharacter(static_cast<unsigned char>(text[p])) &&
                 p + 1 >= text.size()) {

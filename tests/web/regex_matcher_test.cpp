@@ -89,6 +89,8 @@ TEST(RegexMatcher, DialectMatches) {
         {"eight_without_group_is_digit", R"(\8)", "8", {"8"}},
         {"forward_reference_matches_empty", R"(\1(a))", "a", {"a"}},
         {"caseless_backreference", R"((a)\1)", "aA", {"aA"}},
+        {"repeated_reference_to_unset_group", R"((?:(a)|b)\1{2}c)", "bc", {"bc"}},
+        {"plus_reference_to_unset_group", R"((?:(a)|b)\1+c)", "bc", {"bc"}},
         {"empty_class_never_matches", "[]a]", "a]", {}},
         {"negated_empty_class_matches_newline", "[^]", "\n", {"\n"}},
         {"dash_after_class_escape", R"([\d-z]+)", "1-z", {"1-z"}},
