@@ -73,6 +73,36 @@ void BM_RegexChapterPass(benchmark::State& state) {
 }
 BENCHMARK(BM_RegexChapterPass)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Typical clean-up and extraction rules over a 1 MB page (GBK decoding included, as in every
+// Execute); the argument picks the rule.
+const char* const kPageRules[] = {
+    "&nbsp;",
+    R"(<br\s*/?>)",
+    "<[^>]*>",
+    "第[一二三四五六七八九十百千0-9]+章",
+    R"(w{3}\.[a-z0-9]+\.(?:com|net))",
+    R"([^\x00-\xff]{2,})",
+    R"re(<a href="(\d+)\.html">([^<]*)</a>)re",
+};
+
+void BM_RegexPageRule_1MB(benchmark::State& state) {
+    static const qingwu::Text page = qingwu::bench::LargePage(1 << 20);
+    const char* rule = kPageRules[state.range(0)];
+    qingwu::RegexMatcher matcher;
+    if (!matcher.Create(qingwu::Utf8ToGbk(rule), true, false, true)) {
+        state.SkipWithError("no engine");
+        return;
+    }
+    int matches = 0;
+    for (auto _ : state) {
+        matches = matcher.Execute(page);
+        benchmark::DoNotOptimize(matches);
+    }
+    state.SetLabel(rule);
+    state.counters["matches"] = matches;
+}
+BENCHMARK(BM_RegexPageRule_1MB)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
+
 // One Node process per iteration; its own mean per pass over kNodeIterations passes after a
 // warm-up becomes the iteration's time.
 void NodePass(benchmark::State& state, const char* mode) {
