@@ -3,14 +3,12 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <string_view>
-
-extern char** environ;
 
 namespace qingwu::demo::testing {
 namespace {
@@ -37,7 +35,9 @@ void CloseFd(int& fd) {
     }
 }
 
-// Starts the program with its stdout (and stderr when errFd is not -1) on the given pipe ends.
+// Starts the program with its stdout on outFd and its stderr on errFd. The child is ended by
+// the kernel when the test process dies (a crashed test must not leave a server running that
+// still holds the test runner's output pipes).
 int Spawn(const std::vector<std::string>& args, int outFd, int errFd) {
     std::vector<std::string> argvStrings{QINGWU_DEMO_SITE_PROGRAM};
     argvStrings.insert(argvStrings.end(), args.begin(), args.end());
@@ -46,17 +46,20 @@ int Spawn(const std::vector<std::string>& args, int outFd, int errFd) {
         argv.push_back(s.data());
     }
     argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
-    if (errFd >= 0) {
-        posix_spawn_file_actions_adddup2(&actions, errFd, STDERR_FILENO);
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // Only async-signal-safe calls between fork and exec.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent) {
+            ::_exit(127);
+        }
+        ::dup2(outFd, STDOUT_FILENO);
+        ::dup2(errFd, STDERR_FILENO);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
     }
-    pid_t pid = -1;
-    const int rc = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0 ? pid : -1;
+    return pid;
 }
 
 int MillisecondsLeft(Clock::time_point deadline) {
@@ -88,7 +91,8 @@ DemoSiteProcess::DemoSiteProcess(const std::vector<std::string>& args) {
     if (out.read < 0) {
         return;
     }
-    pid_ = Spawn(args, out.write, -1);
+    // stderr goes into the same pipe: a start that fails explains itself in FirstOutput().
+    pid_ = Spawn(args, out.write, out.write);
     CloseFd(out.write);
     stdoutFd_ = out.read;
     if (pid_ < 0) {

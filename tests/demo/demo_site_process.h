@@ -24,7 +24,7 @@ class DemoSiteProcess {
     bool Started() const { return port_ != 0; }
     std::uint16_t Port() const { return port_; }
     int Pid() const { return pid_; }
-    // What the process wrote to stdout up to and including the listening line.
+    // What the process wrote (stdout and stderr) up to and including the listening line.
     const std::string& FirstOutput() const { return output_; }
 
   private:
