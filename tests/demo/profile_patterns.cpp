@@ -10,12 +10,7 @@
 #include "store/tables.h"
 #include "text/gbk.h"
 
-#ifdef QINGWU_HAVE_REGEX_MATCHER
 #include "web/regex_matcher.h"
-#else
-#define PCRE2_CODE_UNIT_WIDTH 16
-#include <pcre2.h>
-#endif
 
 namespace qingwu::demo::testing {
 namespace {
@@ -81,8 +76,6 @@ ProfileRows LoadDeliveredProfiles() {
     return result;
 }
 
-#ifdef QINGWU_HAVE_REGEX_MATCHER
-
 std::vector<std::vector<Text>> MatchGroups(const Text& pattern, const Text& page) {
     std::vector<std::vector<Text>> matches;
     RegexMatcher matcher;
@@ -100,52 +93,5 @@ std::vector<std::vector<Text>> MatchGroups(const Text& pattern, const Text& page
     }
     return matches;
 }
-
-#else
-
-// Until the reader's matcher exists: PCRE2 on the decoded page with ignore-case and a plain
-// global loop. The delivered patterns use only classes, escapes and groups, on which every
-// ECMAScript-like engine agrees.
-std::vector<std::vector<Text>> MatchGroups(const Text& pattern, const Text& page) {
-    std::vector<std::vector<Text>> matches;
-    const std::u16string pattern16 = GbkToUtf16(pattern);
-    const std::u16string page16 = GbkToUtf16(page);
-    int errorCode = 0;
-    PCRE2_SIZE errorOffset = 0;
-    const std::unique_ptr<pcre2_code, decltype(&pcre2_code_free)> code(
-        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern16.data()), pattern16.size(),
-                      PCRE2_UTF | PCRE2_CASELESS, &errorCode, &errorOffset, nullptr),
-        &pcre2_code_free);
-    if (!code) {
-        return matches;
-    }
-    const std::unique_ptr<pcre2_match_data, decltype(&pcre2_match_data_free)> data(
-        pcre2_match_data_create_from_pattern(code.get(), nullptr), &pcre2_match_data_free);
-    uint32_t groups = 0;
-    pcre2_pattern_info(code.get(), PCRE2_INFO_CAPTURECOUNT, &groups);
-    PCRE2_SIZE offset = 0;
-    while (offset <= page16.size()) {
-        const int rc = pcre2_match(code.get(), reinterpret_cast<PCRE2_SPTR>(page16.data()),
-                                   page16.size(), offset, 0, data.get(), nullptr);
-        if (rc < 0) {
-            break;
-        }
-        const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data.get());
-        std::vector<Text> values;
-        for (uint32_t g = 1; g <= groups; ++g) {
-            if (ovector[2 * g] == PCRE2_UNSET) {
-                values.emplace_back();
-            } else {
-                values.push_back(Utf16ToGbk(std::u16string_view(page16).substr(
-                    ovector[2 * g], ovector[2 * g + 1] - ovector[2 * g])));
-            }
-        }
-        matches.push_back(std::move(values));
-        offset = ovector[1] > ovector[0] ? ovector[1] : ovector[1] + 1;
-    }
-    return matches;
-}
-
-#endif
 
 }  // namespace qingwu::demo::testing

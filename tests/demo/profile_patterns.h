@@ -18,9 +18,9 @@ struct ProfileRows {
 };
 ProfileRows LoadDeliveredProfiles();
 
-// Runs a profile pattern the way the reader does (ignore case, not multi-line, global) over a
-// GBK page; one entry per match holding its capture groups 1..n as GBK texts (a group that took
-// no part is empty). A pattern that does not compile gives no matches.
+// Runs a profile pattern with the reader's RegexMatcher, the way the reader does (ignore case, not
+// multi-line, global) over a GBK page; one entry per match holding its capture groups 1..n as GBK
+// texts (a group that took no part is empty). A pattern that does not compile gives no matches.
 std::vector<std::vector<Text>> MatchGroups(const Text& pattern, const Text& page);
 
 }  // namespace qingwu::demo::testing
