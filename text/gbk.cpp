@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -160,53 +161,79 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 std::u16string GbkToUtf16(TextView gbk) {
     const CodePageTables& t = Tables();
-    std::u16string out;
-    out.reserve(gbk.size());
     const size_t n = gbk.size();
+    // Every character takes at least one byte, so n units always suffice; the units are written
+    // through a pointer and the string is cut to length once at the end.
+    std::u16string out(n, u'\0');
+    char16_t* o = out.data();
+    const auto* in = reinterpret_cast<const unsigned char*>(gbk.data());
     size_t i = 0;
     while (i < n) {
-        const auto b = static_cast<unsigned char>(gbk[i]);
+        const unsigned char b = in[i];
+        if (b < 0x80) {
+            // Markup is mostly ASCII: widen it eight bytes at a time while no byte has its high
+            // bit set.
+            while (i + 8 <= n) {
+                uint64_t word;
+                std::memcpy(&word, in + i, 8);
+                if ((word & 0x8080808080808080ull) != 0) {
+                    break;
+                }
+                for (int k = 0; k < 8; ++k) {
+                    o[k] = in[i + k];
+                }
+                o += 8;
+                i += 8;
+            }
+            while (i < n && in[i] < 0x80) {
+                *o++ = in[i++];
+            }
+            continue;
+        }
         if (!IsLeadByte(b)) {
-            out.push_back(t.single[b]);
+            *o++ = t.single[b];
             ++i;
             continue;
         }
         if (i + 1 >= n) {  // lone lead byte at the end
-            out.push_back(kDefaultUnicodeChar);
+            *o++ = kDefaultUnicodeChar;
             break;
         }
-        const auto trail = static_cast<unsigned char>(gbk[i + 1]);
+        const unsigned char trail = in[i + 1];
         if (trail == 0) {  // the NUL is a character of its own
-            out.push_back(kDefaultUnicodeChar);
+            *o++ = kDefaultUnicodeChar;
             ++i;
             continue;
         }
-        char16_t u = IsTrailByte(trail) ? t.pair[(b << 8) | trail] : 0;
-        out.push_back(u != 0 ? u : kDefaultUnicodeChar);
+        const char16_t u = IsTrailByte(trail) ? t.pair[(b << 8) | trail] : 0;
+        *o++ = u != 0 ? u : kDefaultUnicodeChar;
         i += 2;
     }
+    out.resize(static_cast<size_t>(o - out.data()));
     return out;
 }
 
 Text Utf16ToGbk(std::u16string_view utf16) {
     const CodePageTables& t = Tables();
-    Text out;
-    out.reserve(utf16.size() * 2);
-    for (char16_t u : utf16) {
-        if (u == 0) {
-            out.push_back('\0');
+    // At most two bytes a unit; written through a pointer, cut to length at the end.
+    Text out(utf16.size() * 2, '\0');
+    char* o = out.data();
+    for (const char16_t u : utf16) {
+        if (u < 0x80) {  // ASCII and NUL are their own bytes
+            *o++ = static_cast<char>(u);
             continue;
         }
-        uint16_t code = t.encode[u];
+        const uint16_t code = t.encode[u];
         if (code == 0) {
-            out.push_back(kDefaultByte);
+            *o++ = kDefaultByte;
         } else if (code < 0x100) {
-            out.push_back(static_cast<char>(code));
+            *o++ = static_cast<char>(code);
         } else {
-            out.push_back(static_cast<char>(code >> 8));
-            out.push_back(static_cast<char>(code & 0xFF));
+            *o++ = static_cast<char>(code >> 8);
+            *o++ = static_cast<char>(code & 0xFF);
         }
     }
+    out.resize(static_cast<size_t>(o - out.data()));
     return out;
 }
 
