@@ -3,8 +3,10 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #include "web/fetch_control.h"
@@ -62,6 +64,7 @@ struct HopState {
     std::size_t bodyBytes = 0;
     std::size_t headerBytes = 0;
     std::size_t cap = 0;
+    std::size_t announcedLength = 0;  // Content-Length of the current block; 0 when none
     bool tooLarge = false;
     bool connected = false;  // the connection (and TLS handshake) is up
     Clock::time_point lastActivity{};
@@ -72,6 +75,7 @@ struct HopState {
         headerBlockDone = false;
         zeroSeen = false;
         bodyBytes = 0;
+        announcedLength = 0;
         headerBytes = 0;
         tooLarge = false;
         connected = false;
@@ -82,6 +86,11 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
     auto& state = *static_cast<HopState*>(user);
     const std::size_t bytes = size * count;
     state.lastActivity = Clock::now();
+    if (state.bodyBytes == 0 && state.announcedLength > 0) {
+        // The first bytes of the body: room for the whole announced length (never more than the
+        // cap), so a long page is copied once instead of once per doubling of the buffer.
+        state.body.reserve(std::min(state.announcedLength, state.cap));
+    }
     std::size_t accepted = bytes;
     if (bytes > state.cap - state.bodyBytes) {
         accepted = state.cap - state.bodyBytes;
@@ -100,6 +109,31 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
     return state.tooLarge ? 0 : bytes;
 }
 
+// The value of a "Content-Length:" header line (any letter case), when the line is one and its
+// value is a plain decimal number.
+std::optional<std::size_t> ContentLength(TextView line) {
+    constexpr TextView kName = "content-length:";
+    if (line.size() <= kName.size()) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < kName.size(); ++i) {
+        const char c = line[i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c) != kName[i]) {
+            return std::nullopt;
+        }
+    }
+    std::size_t at = kName.size();
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) {
+        ++at;
+    }
+    std::size_t value = 0;
+    const auto [end, error] = std::from_chars(line.data() + at, line.data() + line.size(), value);
+    if (error != std::errc() || end == line.data() + at) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 size_t WriteHeader(char* data, size_t size, size_t count, void* user) {
     auto& state = *static_cast<HopState*>(user);
     const std::size_t bytes = size * count;
@@ -115,6 +149,7 @@ size_t WriteHeader(char* data, size_t size, size_t count, void* user) {
     if (line.starts_with("HTTP/")) {
         state.headers.clear();
         state.headerBlockDone = false;
+        state.announcedLength = 0;
     }
     if (state.headerBlockDone) {
         return bytes;  // trailers after a chunked body: not part of the header block
@@ -126,6 +161,7 @@ size_t WriteHeader(char* data, size_t size, size_t count, void* user) {
     if (state.keepHeaders) {
         state.headers.append(line);
     }
+    state.announcedLength = ContentLength(line).value_or(state.announcedLength);
     return bytes;
 }
 
