@@ -103,6 +103,21 @@ void BM_RegexPageRule_1MB(benchmark::State& state) {
 }
 BENCHMARK(BM_RegexPageRule_1MB)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
 
+// Execute alone (decoding the page and matching), without reading the groups back.
+void BM_RegexExecuteOnly(benchmark::State& state) {
+    Fixture& f = Shared();
+    qingwu::RegexMatcher matcher;
+    if (f.patternUtf8.empty() ||
+        !matcher.Create(qingwu::Utf8ToGbk(f.patternUtf8), true, false, true)) {
+        state.SkipWithError("no chapter pattern");
+        return;
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(matcher.Execute(f.page));
+    }
+}
+BENCHMARK(BM_RegexExecuteOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // One Node process per iteration; its own mean per pass over kNodeIterations passes after a
 // warm-up becomes the iteration's time.
 void NodePass(benchmark::State& state, const char* mode) {

@@ -4,7 +4,10 @@
 #   BENCH_REPETITIONS  repetitions of every benchmark (default 10)
 #   BENCH_FILTER       a Google Benchmark filter applied to every program (default: all)
 #   BENCH_JOBS         build jobs (default 2)
-# Results: build-bench/bench-results/<program>.json and table.txt.
+#   BENCH_BASELINE     a build directory of another checkout holding the same benchmark
+#                      programs (e.g. before a change): each program runs there and here in turn,
+#                      and a table is printed for each, baseline first
+# Results: build-bench/bench-results/[baseline/]<program>.json and table.txt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -22,20 +25,41 @@ runtime_dir=$(mktemp -d)
 trap 'rm -rf "$runtime_dir"' EXIT
 export XDG_RUNTIME_DIR="$runtime_dir"
 results="$build/bench-results"
+rm -rf "$results"
 mkdir -p "$results"
-echo "bench: load average before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
-for program in "${programs[@]}"; do
-    echo "bench: running $program"
-    "$build/bench/$program" \
+tables=("$results")
+if [ -n "${BENCH_BASELINE:-}" ]; then
+    mkdir -p "$results/baseline"
+    tables=("$results/baseline" "$results")
+fi
+
+run_program() {  # build-dir program out-dir
+    "$1/bench/$2" \
         --benchmark_filter="$filter" \
         --benchmark_repetitions="$repetitions" \
         --benchmark_enable_random_interleaving=true \
-        --benchmark_out="$results/$program.json" \
+        --benchmark_out="$3/$2.json" \
         --benchmark_out_format=json >/dev/null
+}
+
+echo "bench: load average before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
+for program in "${programs[@]}"; do
+    if [ -n "${BENCH_BASELINE:-}" ]; then
+        echo "bench: running $program (baseline)"
+        run_program "$BENCH_BASELINE" "$program" "$results/baseline"
+    fi
+    echo "bench: running $program"
+    run_program "$build" "$program" "$results"
 done
 echo "bench: load average after the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 
-python3 - "$results" <<'PY' | tee "$results/table.txt"
+for dir in "${tables[@]}"; do
+    if [ "$dir" = "$results/baseline" ]; then
+        echo "baseline ($BENCH_BASELINE):"
+    elif [ -n "${BENCH_BASELINE:-}" ]; then
+        echo "this checkout ($build):"
+    fi
+    python3 - "$dir" <<'PY' | tee "$dir/table.txt"
 import json, os, statistics, sys
 
 results = sys.argv[1]
@@ -121,6 +145,7 @@ for n in (1000, 10000, 100000):
     timed(f"BM_FillChapterLists/{n}")
 ratio("fill 100k / fill 10k", "BM_FillChapterLists/100000", "BM_FillChapterLists/10000", 12)
 timed("BM_RegexChapterPass")
+timed("BM_RegexExecuteOnly")
 timed("BM_NodeRegexChapterPass")
 timed("BM_NodeDecodeAndRegexChapterPass")
 ratio("regex / node (regex only)", "BM_RegexChapterPass", "BM_NodeRegexChapterPass", 1.0)
@@ -152,3 +177,4 @@ print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
 for r in rows:
     print(line(r))
 PY
+done
