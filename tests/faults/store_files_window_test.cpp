@@ -1,0 +1,184 @@
+// The window when db1.mdb is locked by another process, read-only, missing or garbage, and when
+// the data folder is read-only or gone: the window starts and stays usable, each refused
+// statement shows the store's message (caption 错误) instead of failing silently or crashing,
+// the program never creates or rewrites a file it could not open, and once the fault is gone
+// the settings and shelf are exactly as before.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "reading/control_names.h"
+#include "tests/faults/file_faults.h"
+#include "tests/faults/window_fixture.h"
+#include "text/gbk.h"
+
+namespace qingwu::test {
+namespace {
+
+using std::chrono::milliseconds;
+
+const char* const kShelfSql =
+    "INSERT INTO 书签列表 VALUES ('山海', '某乙', '77', '序章', '0', '3', '青梧书屋');";
+const TempRunDir::Rows kShelf = {{"山海", "某乙", "77", "序章", "0", "3", "青梧书屋"}};
+
+class StoreFiles : public WindowFixture {
+  protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        ASSERT_TRUE(run_.ExecDb1(kShelfSql));
+        AddProfile("青梧书屋");
+    }
+
+    // The boxes shown since the last call that carry the store's caption.
+    int StoreMessages() {
+        int n = 0;
+        for (const MessagePresenter::Box& box : presenter_.Shown()) {
+            n += box.caption == "错误" ? 1 : 0;
+        }
+        presenter_.ClearShown();
+        return n;
+    }
+
+    std::string Db1() const { return run_.DataPath("db1.mdb"); }
+};
+
+TEST_F(StoreFiles, GarbageDb1StaysUntouchedAndTheWindowWorks) {
+    const std::string garbage = "This is not a database\0\x01\x02\xff\xfe garbage bytes";
+    ASSERT_TRUE(OverwriteFile(Db1(), garbage));
+    OpenWindow();
+    EXPECT_GT(StoreMessages(), 0) << "the refused statements say so";
+    // Nothing could be read: both settings as 0.
+    EXPECT_EQ(Port().SelectedIndex(control::组合框字体大小), 0);
+    EXPECT_EQ(Port().SelectedIndex(control::组合框背景颜色), 0);
+    EXPECT_EQ(Port().RowCount(control::超级列表框书架), 0);
+    // The websites still work: a book opens and its chapters show.
+    OpenBook();
+    ActivateChapter(2);
+    EXPECT_EQ(Context().state.ChapterTitle, Gbk("第3章 标题"));
+    ChooseColour(2);
+    EXPECT_GT(StoreMessages(), 0);
+    window_->close();
+    window_.reset();
+    EXPECT_EQ(ReadWholeFile(Db1()), garbage) << "the program rewrote a file it could not open";
+}
+
+TEST_F(StoreFiles, MissingDb1IsNeverCreated) {
+    ASSERT_TRUE(std::filesystem::remove(Db1()));
+    OpenWindow();
+    EXPECT_GT(StoreMessages(), 0);
+    OpenBook();
+    ClickAddToShelf();
+    ChooseColour(1);
+    window_->close();
+    window_.reset();
+    EXPECT_FALSE(std::filesystem::exists(Db1()));
+}
+
+TEST_F(StoreFiles, ExclusiveLockAtStartLeavesDb1ClosedForTheRun) {
+    {
+        SqliteLockHolder lock(Db1(), SqliteLockHolder::Kind::Exclusive);
+        ASSERT_TRUE(lock.Held());
+        const auto start = Clock::now();
+        OpenWindow();
+        // The open waits for the lock a bounded time, then the file counts as not opened.
+        EXPECT_LT(Clock::now() - start, std::chrono::seconds(20));
+        EXPECT_GT(StoreMessages(), 0);
+    }
+    // The connection stays closed for this run: every later statement says so, nothing is
+    // written, the websites still work.
+    ChooseColour(1);
+    EXPECT_GT(StoreMessages(), 0);
+    OpenBook();
+    window_->close();
+    window_.reset();
+    ExpectDb1({{"2", "0"}}, kShelf);
+
+    // The next start finds everything and works.
+    presenter_.ClearShown();
+    OpenWindow();
+    EXPECT_EQ(StoreMessages(), 0);
+    EXPECT_EQ(Port().RowCount(control::超级列表框书架), 1);
+    ChooseColour(1);
+    window_->close();
+    window_.reset();
+    ExpectDb1({{"2", "1"}}, kShelf);
+}
+
+TEST_F(StoreFiles, LockDuringSettingsChangeAndShelfAddLosesNothing) {
+    for (const auto kind : {SqliteLockHolder::Kind::Exclusive, SqliteLockHolder::Kind::Immediate}) {
+        const bool exclusive = kind == SqliteLockHolder::Kind::Exclusive;
+        SCOPED_TRACE(exclusive ? "exclusive" : "immediate");
+        OpenWindow();
+        OpenBook();
+        {
+            SqliteLockHolder lock(Db1(), kind);
+            ASSERT_TRUE(lock.Held());
+            const auto start = Clock::now();
+            ChooseColour(3);
+            ClickAddToShelf();
+            // Each statement gives up after the store's bounded wait for the lock.
+            EXPECT_LT(Clock::now() - start, std::chrono::seconds(30));
+            // Reads are refused only under the exclusive lock; refused writes are silent.
+            EXPECT_EQ(StoreMessages() > 0, exclusive);
+        }
+        window_->close();
+        window_.reset();
+        // The rewrite could not happen: the one old row is still there, nothing was added.
+        ExpectDb1({{"2", "0"}}, kShelf);
+    }
+}
+
+TEST_F(StoreFiles, ReadOnlyDb1KeepsItsRows) {
+    ReadOnlyPath readOnly(Db1());
+    if (!readOnly.Effective()) {
+        GTEST_SKIP() << "this file system lets this user write a read-only file";
+    }
+    OpenWindow();
+    EXPECT_EQ(Port().RowCount(control::超级列表框书架), 1) << "a read-only file is still read";
+    OpenBook();
+    ChooseColour(2);
+    ClickAddToShelf();
+    ActivateChapter(1);
+    window_->close();
+    window_.reset();
+    readOnly.Undo();
+    ExpectDb1({{"2", "0"}}, kShelf);
+}
+
+TEST_F(StoreFiles, ReadOnlyDataFolderShowsChaptersWithoutThePageFile) {
+    OpenWindow();
+    ReadOnlyPath readOnly(run_.Path() + "/data");
+    if (!readOnly.Effective()) {
+        GTEST_SKIP() << "this file system lets this user write into a read-only folder";
+    }
+    OpenBook();
+    ActivateChapter(1);
+    // The page file cannot be written: the state moves on and nothing crashes.
+    EXPECT_EQ(Context().state.ChapterIndex, 1);
+    EXPECT_FALSE(std::filesystem::exists(run_.DataPath("1.html")));
+    window_->close();
+    window_.reset();
+    readOnly.Undo();
+    ExpectDb1({{"2", "0"}}, kShelf);
+}
+
+TEST_F(StoreFiles, DataFolderRemovedWhileRunning) {
+    OpenWindow();
+    // The open files stay readable; nothing new can be made in a folder that is gone.
+    const std::string moved = run_.Path() + "/moved-data";
+    std::filesystem::rename(run_.Path() + "/data", moved);
+    OpenBook();
+    ActivateChapter(1);
+    EXPECT_EQ(Context().state.ChapterIndex, 1);
+    ChooseColour(1);
+    window_->close();
+    window_.reset();
+    EXPECT_FALSE(std::filesystem::exists(run_.Path() + "/data"));
+    std::filesystem::rename(moved, run_.Path() + "/data");
+    EXPECT_EQ(run_.QueryDb1("PRAGMA integrity_check"), TempRunDir::Rows{{"ok"}});
+    EXPECT_EQ(run_.QueryDb1("SELECT count(*) FROM 设置"), TempRunDir::Rows{{"1"}});
+    EXPECT_EQ(ShelfRows(), kShelf);
+}
+
+}  // namespace
+}  // namespace qingwu::test
