@@ -20,7 +20,9 @@ template <typename Action>
 void RunPass(ReaderContext& ctx, const Text& page, std::string_view patternField, Action&& action) {
     RegexMatcher matcher;
     const Text pattern = ReadSiteField(ctx, SelectedSiteName(ctx), patternField);
-    if (!matcher.Create(pattern, true, false, true)) {
+    // A website without a profile row reads as empty patterns, and the empty pattern matches an
+    // empty page once: such a pass finds nothing, so the search ends with its failure message.
+    if (pattern.empty() || !matcher.Create(pattern, true, false, true)) {
         return;
     }
     const int n = matcher.Execute(page);
