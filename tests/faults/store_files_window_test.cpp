@@ -3,6 +3,7 @@
 // statement shows the store's message (caption 错误) instead of failing silently or crashing,
 // the program never creates or rewrites a file it could not open, and once the fault is gone
 // the settings and shelf are exactly as before.
+#include <QtTest/QTest>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -178,6 +179,77 @@ TEST_F(StoreFiles, DataFolderRemovedWhileRunning) {
     EXPECT_EQ(run_.QueryDb1("PRAGMA integrity_check"), TempRunDir::Rows{{"ok"}});
     EXPECT_EQ(run_.QueryDb1("SELECT count(*) FROM 设置"), TempRunDir::Rows{{"1"}});
     EXPECT_EQ(ShelfRows(), kShelf);
+}
+
+}  // namespace
+}  // namespace qingwu::test
+
+namespace qingwu::test {
+namespace {
+
+TEST_F(StoreFiles, GarbageSkMdbLeavesTheShelfUsable) {
+    ASSERT_TRUE(OverwriteFile(run_.DataPath("sk.mdb"), "garbage, not a database"));
+    OpenWindow();
+    EXPECT_GT(StoreMessages(), 0);
+    EXPECT_EQ(Port().ItemCount(control::组合框1), 0);
+    EXPECT_EQ(Port().RowCount(control::超级列表框书架), 1) << "the shelf comes from db1.mdb";
+    Search("青梧");
+    EXPECT_EQ(site_.Server().RequestCount(), 0u);
+    ChooseColour(1);
+    window_->close();
+    window_.reset();
+    ExpectDb1({{"2", "1"}}, kShelf);
+    EXPECT_EQ(ReadWholeFile(run_.DataPath("sk.mdb")), "garbage, not a database");
+}
+
+// db1.mdb whose tables were changed outside the program.
+struct DamagedDb1 {
+    const char* name;
+    const char* sql;
+    int fontSizeShown;   // the index the size selector starts with
+    bool settingsTable;  // 设置 still exists
+};
+
+TEST_F(StoreFiles, DamagedTablesAreSurvivedAndTheRewriteLeavesOneRow) {
+    const DamagedDb1 cases[] = {
+        {"settings_empty", "DELETE FROM 设置;", 0, true},
+        {"settings_two_rows", "INSERT INTO 设置 VALUES (1, 3);", 2, true},
+        {"settings_out_of_range", "UPDATE 设置 SET 字体大小 = 99999999999, 背景颜色 = -7;", 2,
+         true},
+        {"settings_as_text", "UPDATE 设置 SET 字体大小 = 'x', 背景颜色 = NULL;", 0, true},
+        {"settings_dropped", "DROP TABLE 设置;", 0, false},
+        {"shelf_dropped", "DROP TABLE 书签列表;", 2, true},
+        {"shelf_nulls", "INSERT INTO 书签列表 VALUES (NULL, NULL, NULL, NULL, NULL, NULL, NULL);",
+         2, true},
+    };
+    for (const DamagedDb1& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempRunDir run;
+        ASSERT_TRUE(run.ExecDb1(kShelfSql));
+        ASSERT_TRUE(run.ExecDb1(c.sql));
+        ASSERT_TRUE(run.ExecSk("DELETE FROM 书库信息;" + site_.ProfileSql("青梧书屋")));
+        MainWindow window(run.Path(), presenter_);
+        window.ShowCentred();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        // Only the first row counts; a value beyond the last item selects the last.
+        EXPECT_EQ(window.Port().SelectedIndex(control::组合框字体大小), c.fontSizeShown);
+        // A settings change: the table ends with one row whatever it held.
+        window.组合框背景颜色->setCurrentIndex(1);
+        emit window.组合框背景颜色->activated(1);
+        window.close();
+        presenter_.ClearShown();
+        EXPECT_EQ(run.QueryDb1("PRAGMA integrity_check"), TempRunDir::Rows{{"ok"}});
+        if (c.settingsTable) {
+            // However many rows it held, the rewrite leaves exactly the one with both choices.
+            EXPECT_EQ(run.QueryDb1("SELECT count(*) FROM 设置"), TempRunDir::Rows{{"1"}});
+            EXPECT_EQ(run.QueryDb1("SELECT 背景颜色 FROM 设置"), TempRunDir::Rows{{"1"}});
+        } else {
+            EXPECT_EQ(run.QueryDb1("SELECT count(*) FROM sqlite_master WHERE name = '设置'"),
+                      TempRunDir::Rows{{"0"}})
+                << "the program made a table";
+        }
+    }
 }
 
 }  // namespace
