@@ -72,6 +72,8 @@ Arguments ParseArguments(const std::vector<std::string>& args) {
                 parsed.show = number;
             } else if (text && name == "--chars") {
                 parsed.chars = number;
+            } else if (text && number == 0) {
+                parsed.error = "--timeout needs at least 1 second";
             } else if (text) {
                 parsed.timeoutSeconds = number;
             }

@@ -18,11 +18,23 @@ struct CommandEntry {
     int (*run)(const Arguments&, CommandContext&);
 };
 
-constexpr std::string_view kRoadOptions =
-    "  --profiles FILE  the profile file (default: data/sk.mdb beside the program)\n"
-    "  --save DIR       keep every page fetched in DIR (index.tsv names each request)\n"
-    "  --offline DIR    answer every request from the pages kept in DIR, without the network\n"
-    "  --timeout S      give up on a server after S seconds (default 18)\n";
+// The options the commands take, with their help lines.
+struct OptionHelp {
+    std::string_view name;
+    std::string_view line;
+};
+constexpr OptionHelp kOptionHelp[] = {
+    {"--profiles",
+     "  --profiles FILE  the profile file (default: data/sk.mdb beside the program)\n"},
+    {"--post", "  --post BODY      send a POST with this body (UTF-8, sent as GBK)\n"},
+    {"--show", "  --show N         rows shown at each end of the chapter list (default 5)\n"},
+    {"--chars", "  --chars N        characters shown of each end of a long text (default 160)\n"},
+    {"--save",
+     "  --save DIR       keep every page fetched in DIR (index.tsv names each request)\n"},
+    {"--offline",
+     "  --offline DIR    answer every request from the pages kept in DIR, without the network\n"},
+    {"--timeout", "  --timeout S      give up on a server after S seconds (default 18)\n"},
+};
 
 const std::vector<CommandEntry>& Commands() {
     static const std::vector<CommandEntry> commands = {
@@ -59,7 +71,6 @@ const std::vector<CommandEntry>& Commands() {
          "(文章子序号), fetches the chapter list and runs 书库列出全部章节正则 over it (group 1:\n"
          "the chapter's number, group 2: its name). Shows the number of chapters and the first\n"
          "and last few, each with its address.\n"
-         "  --show N         rows shown at each end (default 5)\n"
          "Exit status 0 when the list has at least one chapter.\n",
          3,
          3,
@@ -74,7 +85,6 @@ const std::vector<CommandEntry>& Commands() {
          "小说标题后过滤文本 and the content between 小说内容前过滤文本 and 小说内容后过滤文本, "
          "and\n"
          "shows where each marker was found and the start and end of the content.\n"
-         "  --chars N        characters shown of each end of a long text (default 160)\n"
          "Exit status 0 when the content cut is not empty.\n",
          4,
          4,
@@ -139,10 +149,6 @@ const CommandEntry* FindCommand(std::string_view name) {
     return nullptr;
 }
 
-bool UsesRoadOptions(const CommandEntry& entry) {
-    return std::find(entry.options.begin(), entry.options.end(), "--save") != entry.options.end();
-}
-
 void PrintOverview(std::ostream& out) {
     out << "qingwu-probe: see what each pattern and marker of a website profile does on the\n"
            "live website, with the reader's own fetching, matching and cutting.\n\n"
@@ -156,21 +162,34 @@ void PrintOverview(std::ostream& out) {
     out << "\noptions for every command:\n"
            "  --json           one JSON document instead of the text report\n"
            "  --help           what a command does (also: qingwu-probe help COMMAND)\n"
-           "options of the commands that fetch:\n"
-        << kRoadOptions
-        << "\nArguments are UTF-8 and are converted to GBK before use; output is UTF-8.\n"
+           "options of the commands that read profiles or fetch pages (each command's --help\n"
+           "names the ones it takes):\n";
+    for (const OptionHelp& option : kOptionHelp) {
+        if (option.name == "--profiles" || option.name == "--save" || option.name == "--offline" ||
+            option.name == "--timeout") {
+            out << option.line;
+        }
+    }
+    out << "\nArguments are UTF-8 and are converted to GBK before use; output is UTF-8.\n"
            "Exit status: 0 when the asked step succeeded, 1 when it failed, 2 when it could\n"
            "not run (command line, profile file, unknown website, unreadable file).\n";
 }
 
 void PrintCommandHelp(std::ostream& out, const CommandEntry& entry) {
-    out << "usage: qingwu-probe " << entry.usage << " [--json]\n\n" << entry.details;
-    if (UsesRoadOptions(entry)) {
-        out << kRoadOptions;
-    } else if (!entry.options.empty()) {
-        out << "  --profiles FILE  the profile file (default: data/sk.mdb beside the program)\n";
+    // The description, then the options, then what the exit status says.
+    const size_t exitAt = entry.details.find("Exit status");
+    out << "usage: qingwu-probe " << entry.usage << " [--json]\n\n"
+        << entry.details.substr(0, exitAt) << "options:\n";
+    for (const OptionHelp& option : kOptionHelp) {
+        if (std::find(entry.options.begin(), entry.options.end(), option.name) !=
+            entry.options.end()) {
+            out << option.line;
+        }
     }
     out << "  --json           one JSON document instead of the text report\n";
+    if (exitAt != std::string_view::npos) {
+        out << entry.details.substr(exitAt);
+    }
 }
 
 }  // namespace

@@ -15,10 +15,6 @@ namespace {
 
 constexpr const char* kSearchBodyPrefix = "searchclass=1&searchkey=";
 
-std::string Quoted(std::string_view field) {
-    return std::string(field);
-}
-
 void WarnAboutAnswer(const FetchedPage& page, const std::string& what,
                      std::vector<std::string>* out) {
     if (page.status == 0) {
@@ -37,7 +33,7 @@ void WarnAboutAnswer(const FetchedPage& page, const std::string& what,
 // that has something.
 void WarnAboutPass(const PatternRun& run, const Text& page, int groupsUsed,
                    std::vector<std::string>* out) {
-    const std::string field = Quoted(run.field);
+    const std::string field = std::string(run.field);
     if (!run.compiles) {
         out->push_back(field + " does not compile (at character " +
                        std::to_string(run.errorOffset) + ": " + run.error + ")");
@@ -61,8 +57,8 @@ void WarnAboutCount(const PatternRun& run, int rows, const std::string& what,
     if (n == rows || (n == 0 && !run.compiles)) {
         return;
     }
-    std::string message = Quoted(run.field) + " found " + std::to_string(n) + " " + what + " for " +
-                          std::to_string(rows) + " row(s): ";
+    std::string message = std::string(run.field) + " found " + std::to_string(n) + " " + what +
+                          " for " + std::to_string(rows) + " row(s): ";
     if (n > rows) {
         message += what + " " + std::to_string(rows + 1) + " to " + std::to_string(n) +
                    " belong to no row";
@@ -128,8 +124,8 @@ MarkerCut CutBetween(const Text& page, std::string_view startField, const Text& 
 }
 
 void WarnAboutCut(const MarkerCut& cut, const std::string& what, std::vector<std::string>* out) {
-    const std::string start = Quoted(cut.startField);
-    const std::string end = Quoted(cut.endField);
+    const std::string start = std::string(cut.startField);
+    const std::string end = std::string(cut.endField);
     if (cut.endMarker.empty()) {
         out->push_back(end + " is empty: the " + what + " is always empty");
     }

@@ -253,7 +253,7 @@ int RunCheck(const Arguments& args, CommandContext& ctx) {
         JsonWriter json(ctx.out);
         json.BeginObject();
         WriteHeading(json, "check", setup);
-        json.Field("title", args.positional[1]);
+        json.Field("title", Shown(Utf8ToGbk(args.positional[1])));
         json.Key("steps").BeginArray();
         for (const Step& step : steps) {
             json.BeginObject();
