@@ -164,8 +164,17 @@ SearchProbe ProbeSearch(const SiteProfile& profile, const Text& title, PageSourc
         site_field::kAuthorPattern, site_field::kBookIdPattern, site_field::kIdPrefixPattern,
         site_field::kTitlePattern};
     for (size_t p = 0; p < kPassFields.size(); ++p) {
-        probe.passes[p] =
-            RunPattern(kPassFields[p], profile.Get(kPassFields[p]), probe.answer.body);
+        // The reader skips a pass whose pattern is empty: it finds nothing.
+        const Text& pattern = profile.Get(kPassFields[p]);
+        if (pattern.empty()) {
+            probe.passes[p].field = kPassFields[p];
+            probe.passes[p].compiles = true;
+            probe.passes[p].declaredGroups = 0;
+            probe.warnings.push_back(std::string(kPassFields[p]) +
+                                     " is empty: the reader skips its pass");
+            continue;
+        }
+        probe.passes[p] = RunPattern(kPassFields[p], pattern, probe.answer.body);
         WarnAboutPass(probe.passes[p], probe.answer.body, 1, &probe.warnings);
     }
     const PatternRun& authors = probe.passes[0];

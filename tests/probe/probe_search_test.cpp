@@ -185,6 +185,20 @@ TEST_F(ProbeSearch, ReportsTheStatusOfAnErrorPageAndAMissingServer) {
     EXPECT_NE(Str(report, "failure").find("no answer from the search page"), std::string::npos);
 }
 
+TEST_F(ProbeSearch, AnEmptyPatternFindsNothingAsInTheReader) {
+    ProfileRow row = TestSiteProfile("测试书库", server_.Url(""));
+    row["书名正则"] = "";
+    ASSERT_TRUE(WriteProfileFile(profiles_, {row}));
+    server_.Route("POST", "/search", GbkPage(SearchPage({"甲", "乙"}, {"1", "2"}, {"0", "0"}, {})));
+    const ProbeRun run = Search("书", false);
+    EXPECT_EQ(run.status, kExitPassed) << run.out << run.err;
+    EXPECT_NE(run.out.find("warning: 书名正则 is empty: the reader skips its pass"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("row 1: title \"2\" (no title match), author \"乙\""), std::string::npos)
+        << run.out;
+}
+
 TEST_F(ProbeSearch, AnEmptyTitleIsRefusedWithoutARequest) {
     const ProbeRun run = Search("");
     EXPECT_EQ(run.status, kExitFailed);
