@@ -31,7 +31,7 @@ void WriteWholeFile(const std::string& path, const Text& bytes) {
 }
 
 // True when `next` is a row of the chapter list; shows the message otherwise.
-bool IsChapterRow(ReaderContext& ctx, int next, const char* message) {
+bool IsChapterRow(ReaderContext& ctx, long long next, const char* message) {
     const int count = ctx.window.RowCount(超级列表框章节列表);
     if (next < 0 || next >= count) {
         ctx.window.ShowMessage(message, "错误信息");
@@ -141,16 +141,17 @@ void ShowChapter(ReaderContext& ctx, int n) {
 }
 
 void NextChapter(ReaderContext& ctx) {
-    const int next = ctx.state.ChapterIndex + 1;
+    // Computed wide: a stored chapter held to the integer range must not overflow here.
+    const long long next = static_cast<long long>(ctx.state.ChapterIndex) + 1;
     if (IsChapterRow(ctx, next, "这已经是最后一章了!")) {
-        StepToChapter(ctx, next);
+        StepToChapter(ctx, static_cast<int>(next));
     }
 }
 
 void PreviousChapter(ReaderContext& ctx) {
-    const int previous = ctx.state.ChapterIndex - 1;
+    const long long previous = static_cast<long long>(ctx.state.ChapterIndex) - 1;
     if (IsChapterRow(ctx, previous, "这已经是第一章了!")) {
-        StepToChapter(ctx, previous);
+        StepToChapter(ctx, static_cast<int>(previous));
     }
 }
 

@@ -143,3 +143,49 @@ TEST_F(HostileValues, TypedTitleOutsideGbkIsSentWithQuestionMarks) {
 
 }  // namespace
 }  // namespace qingwu::test
+
+namespace qingwu::test {
+namespace {
+
+// Shelf entries whose stored chapter is not a row of the book: reopening shows what the rules
+// give (the leading number, held to the integer range) and stepping from there ends in the
+// stepping messages, without arithmetic overflow.
+TEST_F(HostileValues, StoredChapterOutsideTheBook) {
+    struct Case {
+        const char* name;
+        const char* stored;
+        int index;  // ChapterIndex after reopening
+    };
+    const Case cases[] = {
+        {"beyond_int", "99999999999", 2147483647},
+        {"int_max", "2147483647", 2147483647},
+        {"negative", "-3", -3},
+        {"very_negative", "-99999999999", -2147483647},
+        {"not_a_number", "第五章", 0},
+        {"beyond_the_last_row", "7", 7},
+    };
+    AddProfile("青梧书屋");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(
+            run_.ExecDb1("DELETE FROM 书签列表; INSERT INTO 书签列表 VALUES ('青梧', '某甲', "
+                         "'1234', '书签', '1', " +
+                         SqlQuoted(c.stored) + ", '青梧书屋');"));
+        OpenWindow();
+        SelectShelfRow(0);
+        ClickLoadBookmark();
+        EXPECT_EQ(Context().state.ChapterIndex, c.index);
+        TakeMessages();
+        QTest::keyClick(Window().windowHandle(), Qt::Key_Right);
+        QTest::keyClick(Window().windowHandle(), Qt::Key_Left);
+        const std::vector<std::string> messages = TakeMessages();
+        if (c.index < 0 || c.index > 2) {
+            EXPECT_EQ(messages,
+                      (std::vector<std::string>{"这已经是最后一章了!", "这已经是第一章了!"}));
+        }
+        window_.reset();
+    }
+}
+
+}  // namespace
+}  // namespace qingwu::test
