@@ -21,7 +21,7 @@ using StoreErrorSink = std::function<void(const std::string& utf8Message)>;
 // One database file. Opened read-write, never created: a missing file leaves the connection
 // closed. Owns its sqlite3 handle.
 class DatabaseConnection {
-public:
+  public:
     DatabaseConnection();
     ~DatabaseConnection();
     DatabaseConnection(const DatabaseConnection&) = delete;
@@ -32,7 +32,7 @@ public:
     void SetErrorSink(StoreErrorSink sink);
     const StoreErrorSink& ErrorSink() const;
 
-private:
+  private:
     friend bool OpenDatabase(DatabaseConnection&, std::string_view, std::string_view);
     struct Impl;
     std::unique_ptr<Impl> impl_;
@@ -48,13 +48,13 @@ using FieldRef = std::variant<std::string_view, int>;
 // changes. A set opened from a statement over one table, or by table name, is updatable: saved
 // changes go to the row of that table that the record came from.
 class RecordSet {
-public:
+  public:
     RecordSet();
     ~RecordSet();
     RecordSet(const RecordSet&) = delete;
     RecordSet& operator=(const RecordSet&) = delete;
 
-private:
+  private:
     friend struct RecordSetAccess;
     struct Impl;
     std::unique_ptr<Impl> impl_;
