@@ -8,6 +8,7 @@ packages=(
     libcurl4-openssl-dev ca-certificates
     libpcre2-dev libsqlite3-dev sqlite3 libicu-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    curl nodejs python3
     fonts-wqy-microhei fortunes-zh
     xvfb xauth x11-utils imagemagick
     openssl
