@@ -119,6 +119,8 @@ TEST_F(PageSecurity, ChapterMarkupRunsNothingAndLoadsNothing) {
     EXPECT_FALSE(view.toPlainText().contains(QStringLiteral("root:")));
     EXPECT_EQ(site_.Server().RequestCount(), requestsBefore + 1);
     EXPECT_EQ(TakeMessages(), std::vector<std::string>{});
+    window_.reset();
+    ExpectDb1({{"2", "0"}}, {});
 }
 
 TEST_F(PageSecurity, AnOrdinaryBrowserWouldShowThePicture) {

@@ -94,6 +94,7 @@ TEST_F(ProfilePatterns, SearchPassesEndWithinTheirBudget) {
             EXPECT_EQ(static_cast<int>(Context().state.FoundBookIds.size()), c.rows);
         }
         window_.reset();
+        ExpectDb1({{"2", "0"}}, {});
     }
 }
 
@@ -135,6 +136,7 @@ TEST_F(ProfilePatterns, ChapterListFromPathologicalPatterns) {
         }
         EXPECT_EQ(TakeMessages(), std::vector<std::string>{});
         window_.reset();
+        ExpectDb1({{"2", "0"}}, {});
     }
 }
 
