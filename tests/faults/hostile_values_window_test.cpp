@@ -4,6 +4,8 @@
 // rows are intact, and nothing extra is found.
 #include <QPushButton>
 #include <QtTest/QTest>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -185,6 +187,47 @@ TEST_F(HostileValues, StoredChapterOutsideTheBook) {
         }
         window_.reset();
     }
+}
+
+}  // namespace
+}  // namespace qingwu::test
+
+namespace qingwu::test {
+namespace {
+
+// A run directory whose path holds blanks, quotes, a semicolon, a comment marker and Chinese:
+// the page file is written and shown there, the shelf works, and the closing deletes the file.
+TEST_F(HostileValues, RunDirectoryWithAwkwardCharacters) {
+    const std::filesystem::path base =
+        std::filesystem::path(run_.Path()) / "青梧 阅读器 'x'; -- \"y\"";
+    ASSERT_TRUE(std::filesystem::create_directory(base));
+    const char* saved = std::getenv("TMPDIR");
+    const std::string savedTmp = saved != nullptr ? saved : "";
+    setenv("TMPDIR", base.c_str(), 1);
+    TempRunDir run;
+    if (saved != nullptr) {
+        setenv("TMPDIR", savedTmp.c_str(), 1);
+    } else {
+        unsetenv("TMPDIR");
+    }
+    ASSERT_EQ(run.Path().rfind(base.string(), 0), 0u);
+    ASSERT_TRUE(run.ExecSk("DELETE FROM 书库信息;" + site_.ProfileSql("青梧书屋")));
+
+    window_ = std::make_unique<MainWindow>(run.Path(), presenter_);
+    window_->ShowCentred();
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    OpenBook();
+    ActivateChapter(1);
+    EXPECT_TRUE(std::filesystem::exists(run.DataPath("1.html")));
+    EXPECT_TRUE(Window().超文本浏览框1->toPlainText().contains(QStringLiteral("正文2")));
+    ClickAddToShelf();
+    EXPECT_EQ(TakeMessages(), std::vector<std::string>{"添加成功"});
+    window_->close();
+    EXPECT_FALSE(std::filesystem::exists(run.DataPath("1.html")));
+    window_.reset();
+    EXPECT_EQ(TempRunDir::Query(run.DataPath("db1.mdb"), "SELECT 书籍名称, 当前章节 FROM 书签列表"),
+              (TempRunDir::Rows{{"青梧", "1"}}));
 }
 
 }  // namespace
