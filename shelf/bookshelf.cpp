@@ -52,8 +52,17 @@ void AddBookToShelf(ReaderContext& ctx) {
     WriteText(ctx.records1, shelf_pos::kIdPrefix, state.BookIdPrefix);
     WriteText(ctx.records1, shelf_pos::kChapter, std::to_string(state.ChapterIndex));
     WriteText(ctx.records1, shelf_pos::kSite, state.SiteName);
-    SaveRecord(ctx.records1);
+    // A file that cannot be written (read-only, locked by another program) must not be reported
+    // as a successful add: the store's own reason is shown instead.
+    const bool saved = SaveRecord(ctx.records1);
+    const std::string reason = saved ? std::string() : LastStoreError(ctx.records1);
     LoadShelfList(ctx);
+    if (!saved) {
+        if (!reason.empty()) {  // a closed file has already said so when it was opened
+            w.ShowMessage(reason, "错误");
+        }
+        return;
+    }
     w.ShowMessage("添加成功", kCaptionNotice);
 }
 

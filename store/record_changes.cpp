@@ -181,8 +181,13 @@ void AddRecord(RecordSet& recordSet) {
     s.ClearPending();
 }
 
-void SaveRecord(RecordSet& recordSet) {
-    Save(RecordSetAccess::Of(recordSet));
+bool SaveRecord(RecordSet& recordSet) {
+    return Save(RecordSetAccess::Of(recordSet));
+}
+
+std::string LastStoreError(const RecordSet& recordSet) {
+    sqlite3* db = DbOf(RecordSetAccess::Of(const_cast<RecordSet&>(recordSet)));
+    return db == nullptr ? std::string() : std::string(sqlite3_errmsg(db));
 }
 
 bool DeleteRecords(RecordSet& recordSet, DeleteScope scope) {
@@ -248,7 +253,13 @@ void InTransaction(RecordSet& recordSet, const std::function<void()>& fn) {
     }
     store_detail::Transaction transaction(db);
     if (!transaction.Active()) {
-        fn();  // the file is locked: fn's writes fail one by one, each on its own
+        // The file is locked by another program. Running fn's writes one by one could leave
+        // half of them done should the lock go away in between (设置 without its row, or with
+        // two), so nothing is written and the store's reason is reported instead.
+        const std::string reason = sqlite3_errmsg(db);
+        if (s.connection != nullptr && s.connection->ErrorSink()) {
+            s.connection->ErrorSink()(reason);
+        }
         return;
     }
     // Rolled-back work must not linger in the snapshot either: the set goes back to what it held.

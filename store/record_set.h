@@ -92,7 +92,12 @@ void WriteInteger(RecordSet& recordSet, FieldRef field, long long value);
 void AddRecord(RecordSet& recordSet);
 
 // Commits the pending changes of the current record; nothing without a current record or change.
-void SaveRecord(RecordSet& recordSet);
+// True when the change was written; false when there was nothing to write or the store refused
+// it (a read-only or locked file), the set then unchanged.
+bool SaveRecord(RecordSet& recordSet);
+
+// The store's own text (UTF-8) for the last failure on the set's connection; empty without one.
+std::string LastStoreError(const RecordSet& recordSet);
 
 // CurrentRecord: deletes the current record from its table at once (nothing on an empty set).
 // WholeTable: for a set opened by table name, deletes every row and re-reads the set; true when

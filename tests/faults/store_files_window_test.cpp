@@ -119,8 +119,14 @@ TEST_F(StoreFiles, LockDuringSettingsChangeAndShelfAddLosesNothing) {
             ClickAddToShelf();
             // Each statement gives up after the store's bounded wait for the lock.
             EXPECT_LT(Clock::now() - start, std::chrono::seconds(30));
-            // Reads are refused only under the exclusive lock; refused writes are silent.
-            EXPECT_EQ(StoreMessages() > 0, exclusive);
+            // Under either lock the store says why: the exclusive lock refuses the reads, and the
+            // refused add reports the store's reason instead of a success.
+            bool claimedAdded = false;
+            for (const MessagePresenter::Box& box : presenter_.Shown()) {
+                claimedAdded |= box.text == "添加成功";
+            }
+            EXPECT_FALSE(claimedAdded);
+            EXPECT_GT(StoreMessages(), 0);
         }
         window_->close();
         window_.reset();
@@ -138,7 +144,12 @@ TEST_F(StoreFiles, ReadOnlyDb1KeepsItsRows) {
     EXPECT_EQ(Port().RowCount(control::超级列表框书架), 1) << "a read-only file is still read";
     OpenBook();
     ChooseColour(2);
+    presenter_.ClearShown();
     ClickAddToShelf();
+    // The refused add says why, and never that it succeeded.
+    ASSERT_FALSE(presenter_.Shown().empty());
+    EXPECT_EQ(presenter_.Shown().back().caption, "错误");
+    EXPECT_NE(presenter_.Shown().back().text, "添加成功");
     ActivateChapter(1);
     window_->close();
     window_.reset();
